@@ -114,26 +114,12 @@ int KsTextLength(const KsChar* text) noexcept {
 
 // --- value and storage ------------------------------------------------------
 
-KsChar* KsString::Share(KsChar* chars) noexcept {
+KsChar* KsString::ShareSlow(KsChar* chars) noexcept {
   KsStringData* data = KsStringData::Of(chars);
-  if (data->length == 0) return EmptyChars();
-  const std::int32_t refs = data->refs.load(std::memory_order_relaxed);
-  if (refs == kKsStringPermanentRefs) return chars;
-  if (refs < 0 || data->manager != &Manager()) {
-    return Manager().Create(chars, data->length, data->length, false, true, true);
-  }
-  data->refs.fetch_add(1, std::memory_order_relaxed);
-  return chars;
+  return Manager().Create(chars, data->length, data->length, false, true, true);
 }
 
-void KsString::ReleaseBuffer(KsChar* chars) noexcept {
-  KsStringData* data = KsStringData::Of(chars);
-  const std::int32_t refs = data->refs.load(std::memory_order_relaxed);
-  if (refs == kKsStringPermanentRefs) return;
-  if (refs == kKsStringEditingRefs || data->refs.fetch_sub(1, std::memory_order_acq_rel) <= 1) {
-    data->manager->Release(chars);
-  }
-}
+void KsString::ReleaseSlow(KsChar* chars) noexcept { KsStringData::Of(chars)->manager->Release(chars); }
 
 KsString::KsString(const KsChar* text) : m_chars(EmptyChars()) { Assign(text, -1); }
 
@@ -151,15 +137,6 @@ void KsString::Assign(const KsChar* text, int count) {
   KsChar* old = m_chars;
   m_chars = count == 0 ? EmptyChars() : Manager().Create(text, count, count, false, true, true);
   ReleaseBuffer(old);  // after the copy: text may live in the old buffer
-}
-
-KsString& KsString::operator=(const KsString& other) noexcept {
-  if (m_chars != other.m_chars) {
-    KsChar* shared = Share(other.m_chars);
-    ReleaseBuffer(m_chars);
-    m_chars = shared;
-  }
-  return *this;
 }
 
 KsString& KsString::operator=(KsString&& other) noexcept {
