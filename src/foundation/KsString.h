@@ -11,8 +11,23 @@
 #include <string_view>
 #include <type_traits>
 
+#if defined(__GLIBCXX__)
+#include <ext/atomicity.h>
+#endif
+
 #include "foundation/KsFormatArg.h"
 #include "foundation/KsStringGlobals.h"
+
+// While the process has a single thread the bus lock of an interlocked count
+// buys nothing; the C++ runtime tells us (false for good once a second thread
+// starts), as it does for its own shared pointers.
+inline bool KsStringSingleThreaded() noexcept {
+#if defined(__GLIBCXX__)
+  return __gnu_cxx::__is_single_threaded();
+#else
+  return false;
+#endif
+}
 
 class KsString {
  public:
@@ -30,7 +45,14 @@ class KsString {
   explicit KsString(std::u16string_view text);
   ~KsString() { ReleaseBuffer(m_chars); }
 
-  KsString& operator=(const KsString& other) noexcept;
+  KsString& operator=(const KsString& other) noexcept {
+    if (m_chars != other.m_chars) {
+      KsChar* shared = Share(other.m_chars);
+      ReleaseBuffer(m_chars);
+      m_chars = shared;
+    }
+    return *this;
+  }
   KsString& operator=(KsString&& other) noexcept;
   KsString& operator=(const KsChar* text);
 
@@ -164,8 +186,35 @@ class KsString {
   const KsStringData* Buffer() const noexcept { return KsStringData::Of(m_chars); }
 
  private:
-  static KsChar* Share(KsChar* chars) noexcept;
-  static void ReleaseBuffer(KsChar* chars) noexcept;
+  // A new reference to the buffer: shared by count, or a copy when it is open
+  // for writing or belongs to another manager.
+  static KsChar* Share(KsChar* chars) noexcept {
+    KsStringData* data = KsStringData::Of(chars);
+    if (data->length == 0) return g_ksEmptyString.header.Chars();
+    const std::int32_t refs = data->refs.load(std::memory_order_relaxed);
+    if (refs == kKsStringPermanentRefs) return chars;
+    if (refs < 0 || data->manager != KsStringGlobals::Existing()) return ShareSlow(chars);
+    if (KsStringSingleThreaded()) {
+      data->refs.store(refs + 1, std::memory_order_relaxed);
+    } else {
+      data->refs.fetch_add(1, std::memory_order_relaxed);
+    }
+    return chars;
+  }
+  static void ReleaseBuffer(KsChar* chars) noexcept {
+    KsStringData* data = KsStringData::Of(chars);
+    const std::int32_t refs = data->refs.load(std::memory_order_relaxed);
+    if (refs == kKsStringPermanentRefs) return;
+    if (refs == kKsStringEditingRefs || refs <= 1) {
+      ReleaseSlow(chars);
+    } else if (KsStringSingleThreaded()) {
+      data->refs.store(refs - 1, std::memory_order_relaxed);
+    } else if (data->refs.fetch_sub(1, std::memory_order_acq_rel) <= 1) {
+      ReleaseSlow(chars);
+    }
+  }
+  static KsChar* ShareSlow(KsChar* chars) noexcept;
+  static void ReleaseSlow(KsChar* chars) noexcept;
   void Assign(const KsChar* text, int count);
   // Replaces the range [start, start + removeCount) with insertCount characters
   // of text; the common path of the editing operations.

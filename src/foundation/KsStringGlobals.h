@@ -77,6 +77,9 @@ class KsStringGlobals final : public IKsStringManager {
     return *s_marker.instance;
   }
 
+  // The instance if it exists yet, else null; no buffer can be its before then.
+  static const IKsStringManager* Existing() noexcept { return s_marker.instance; }
+
   KsChar* Allocate(int length, bool poolable) override;
   void Release(KsChar* buffer) override;
   KsChar* AllocateEmpty() override;
