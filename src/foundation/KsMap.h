@@ -109,6 +109,8 @@ class KsMap : public KsMapBase {
   virtual std::uint32_t Hash(ARGK key) const {
     if constexpr (std::is_pointer_v<std::remove_cvref_t<ARGK>>) {
       return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(key));
+    } else if constexpr (std::is_class_v<std::remove_cvref_t<ARGK>>) {
+      return key.Hash();  // record keys bring their own
     } else {
       return static_cast<std::uint32_t>(key);
     }

@@ -1,0 +1,111 @@
+#include "foundation/KsStringArray.h"
+
+#include <cstring>
+
+#include "foundation/KsQSort.h"
+#include "foundation/KsStringArraySort.h"
+#include "foundation/KsTextService.h"
+
+namespace {
+
+// Next exact occurrence of delimiter at or after from, or null.
+const KsChar* FindDelimiter(const KsChar* from, const KsChar* end, const KsChar* delimiter, int delimiterLength) {
+  const KsChar first = delimiter[0];
+  for (const KsChar* last = end - delimiterLength; from <= last; ++from) {
+    if (*from == first &&
+        std::memcmp(from + 1, delimiter + 1, sizeof(KsChar) * static_cast<size_t>(delimiterLength - 1)) == 0) {
+      return from;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void KsStringArray::Split(const KsChar* text, const KsChar* delimiter, bool trim) {
+  const int length = KsTextLength(text);
+  const int delimiterLength = KsTextLength(delimiter);
+  int count = 0;
+  auto put = [&](const KsChar* begin, const KsChar* end) {
+    KsString piece(begin, static_cast<int>(end - begin));
+    if (count < m_size) {
+      m_data[count] = static_cast<KsString&&>(piece);
+    } else {
+      Add(piece);
+    }
+    ++count;
+  };
+
+  const KsChar* end = text + length;
+  const KsChar* found = length > 0 && delimiterLength > 0 ? FindDelimiter(text, end, delimiter, delimiterLength) : nullptr;
+  if (found == nullptr) {
+    if (length > 0) put(text, end);
+  } else {
+    const KsChar* begin = text;
+    for (;;) {
+      const KsChar* pieceEnd = found != nullptr ? found : end;
+      const KsChar* pieceBegin = begin;
+      if (trim) {
+        if (begin != text) {
+          while (pieceBegin < pieceEnd && KsIsSpace(*pieceBegin)) ++pieceBegin;
+        }
+        while (pieceEnd > pieceBegin && KsIsSpace(pieceEnd[-1])) --pieceEnd;
+      }
+      if (found == nullptr) {
+        if (pieceBegin != pieceEnd) put(pieceBegin, pieceEnd);  // an empty piece after the last delimiter is dropped
+        break;
+      }
+      put(pieceBegin, pieceEnd);
+      begin = found + delimiterLength;
+      found = FindDelimiter(begin, end, delimiter, delimiterLength);
+    }
+  }
+  SetSize(count);
+}
+
+KsString KsStringArray::Join(const KsChar* separator, bool reverse) const {
+  if (m_size == 0) return KsString();
+  if (m_size == 1) return m_data[0];
+  const int separatorLength = KsTextLength(separator);
+  std::int64_t total = static_cast<std::int64_t>(separatorLength) * (m_size - 1);
+  for (const KsString& item : *this) total += item.GetLength();
+  if (total == 0) return KsString();
+
+  KsString result;
+  KsChar* out = result.BeginEdit(static_cast<int>(total), true, false);
+  for (int i = 0; i < m_size; ++i) {
+    if (i > 0 && separatorLength > 0) {
+      std::memcpy(out, separator, sizeof(KsChar) * static_cast<size_t>(separatorLength));
+      out += separatorLength;
+    }
+    const KsString& item = m_data[reverse ? m_size - 1 - i : i];
+    std::memcpy(out, item.Chars(), sizeof(KsChar) * static_cast<size_t>(item.GetLength()));
+    out += item.GetLength();
+  }
+  result.EndEdit(static_cast<int>(total));
+  return result;
+}
+
+int KsStringArray::Find(const KsChar* text, bool caseSensitive, bool whole) const {
+  for (int i = 0; i < m_size; ++i) {
+    const KsString& item = m_data[i];
+    bool match;
+    if (whole) {
+      match = caseSensitive ? item.Equals(text) : item.CompareNoCase(text) == 0;
+    } else if (item.IsEmpty()) {
+      match = false;
+    } else {
+      match = caseSensitive ? item.Find(text) >= 0
+                            : GetTextService()->FindText(item.Chars(), text, IKsTextService::kFindNoCase) != -1;
+    }
+    if (match) return i;
+  }
+  return -1;
+}
+
+void KsStringArray::Sort(int mode) {
+  if (m_size < 2) return;
+  KsStringArraySort compare(mode);
+  KsQSort<KsString> sorter(&compare);  // no worker thread: sorts on the calling thread
+  sorter.Sort(m_data, m_data + m_size - 1);
+}
