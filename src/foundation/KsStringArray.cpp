@@ -1,5 +1,6 @@
 #include "foundation/KsStringArray.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "foundation/KsQSort.h"
@@ -92,6 +93,7 @@ KsString KsStringArray::Join(const KsChar* separator, bool reverse) const {
   std::int64_t total = static_cast<std::int64_t>(separatorLength) * (m_size - 1);
   for (const KsString& item : *this) total += item.GetLength();
   if (total == 0) return KsString();
+  if (total >= INT32_MAX) return KsString();  // beyond what one text can hold; never a truncated copy
 
   KsString result;
   KsChar* out = result.BeginEdit(static_cast<int>(total), true, false);
