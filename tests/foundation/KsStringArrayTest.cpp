@@ -66,6 +66,41 @@ TEST(KsStringArraySplit, Table) {
   }
 }
 
+// Every short text over a small alphabet splits as a plain left-to-right scan
+// would: delimiters at each position, neighbours that differ in one bit, code
+// units above 0x8000.
+TEST(KsStringArraySplit, AgreesWithAPlainScan) {
+  const std::u16string alphabet = u";:\uFF1B\uFF1A";
+  for (KsChar delimiter : {u';', u'\uFF1B'}) {
+    for (int length = 1; length <= 7; ++length) {
+      int combinations = 1;
+      for (int i = 0; i < length; ++i) combinations *= static_cast<int>(alphabet.size());
+      for (int n = 0; n < combinations; ++n) {
+        std::u16string text;
+        for (int i = 0, rest = n; i < length; ++i, rest /= static_cast<int>(alphabet.size())) {
+          text += alphabet[rest % alphabet.size()];
+        }
+        std::vector<std::u16string> expected(1);
+        for (KsChar c : text) {
+          if (c == delimiter) {
+            expected.emplace_back();
+          } else {
+            expected.back() += c;
+          }
+        }
+        if (expected.size() > 1 && expected.back().empty()) expected.pop_back();
+
+        const KsChar delimiterText[2] = {delimiter, 0};
+        KsStringArray array;
+        array.Split(text.c_str(), delimiterText);
+        std::vector<std::u16string> items;
+        for (const KsString& item : array) items.emplace_back(item.View());
+        ASSERT_EQ(items, expected) << "text " << n << " of length " << length;
+      }
+    }
+  }
+}
+
 // Splitting again replaces the items, whether there were more or fewer before.
 TEST(KsStringArraySplit, ReplacesPreviousItems) {
   KsStringArray array = MakeArray({u"old1", u"old2", u"old3", u"old4"});
