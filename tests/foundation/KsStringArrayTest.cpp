@@ -30,6 +30,34 @@ KsStringArray MakeArray(std::initializer_list<const KsChar*> items) {
   return array;
 }
 
+int Refs(const KsString& s) { return s.Buffer()->refs.load(); }
+
+// Items share their buffers with the values they were made from and release them on every path out.
+TEST(KsStringArrayItems, ShareAndRelease) {
+  const KsString text(u"shared text");
+  {
+    KsStringArray array;
+    array.Add(text);
+    array.Add(text);
+    array.Add(text);
+    EXPECT_EQ(Refs(text), 4);
+    array.RemoveAt(0);
+    EXPECT_EQ(Refs(text), 3);
+    array.SetAt(0, KsString(u"other"));
+    EXPECT_EQ(Refs(text), 2);
+    array.SetSize(6);
+    EXPECT_TRUE(array[5].IsEmpty()) << "new items are empty text";
+    KsStringArray copy(array);
+    EXPECT_EQ(Refs(text), 3);
+    copy.Split(u"a;b", u";");  // replaced items release theirs
+    EXPECT_EQ(Refs(text), 2);
+    array.SetSize(1);
+    EXPECT_EQ(Refs(text), 1);
+    array.Add(text);
+  }
+  EXPECT_EQ(Refs(text), 1);
+}
+
 // Pieces between delimiters, empty ones included except after a final delimiter.
 TEST(KsStringArraySplit, Table) {
   struct Case {
