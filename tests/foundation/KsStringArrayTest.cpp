@@ -84,6 +84,7 @@ TEST(KsStringArraySplit, Table) {
       {u" a ; b ;  ", u";", false, {" a ", " b ", "  "}},
       {u"a ;  ; b", u";", true, {"a", "", "b"}},
       {u" solo ", u";", true, {" solo "}},
+      {u"a <> b<>\tc ", u"<>", true, {"a", "b", "c"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "Split(\"" << Narrow(c.text) << "\", \"" << Narrow(c.delimiter) << "\", "
