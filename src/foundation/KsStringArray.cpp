@@ -61,6 +61,16 @@ void KsStringArray::Split(const KsChar* text, const KsChar* delimiter, bool trim
 
 void KsStringArray::SplitUnits(const KsChar* text, int length, const KsChar* delimiter, bool trim) {
   const int delimiterLength = KsTextLength(delimiter);
+  // The text may be one of the items about to be replaced: keep its buffer alive.
+  KsString source;
+  const auto address = reinterpret_cast<std::uintptr_t>(text);
+  for (const KsString& item : *this) {
+    const auto begin = reinterpret_cast<std::uintptr_t>(item.Chars());
+    if (address >= begin && address <= begin + sizeof(KsChar) * static_cast<size_t>(item.GetLength())) {
+      source = item;
+      break;
+    }
+  }
   int count = 0;
   auto put = [&](const KsChar* begin, const KsChar* end) {
     const std::u16string_view piece(begin, static_cast<size_t>(end - begin));
