@@ -25,7 +25,7 @@
 namespace {
 
 constexpr int kMaxMinimumDigits = 256;
-constexpr int kMaxFormatNumber = 1'000'000'000;  // saturation of widths and precisions
+constexpr int kMaxFormatNumber = 100'000'000;  // saturation of widths and precisions
 constexpr int kNumberReserve = 32;               // characters reserved per number
 constexpr int kMaxRealPrecision = 16;
 
@@ -239,7 +239,7 @@ bool IsDecimalDigit(KsChar c) { return c >= u'0' && c <= u'9'; }
 int ReadFormatNumber(const KsChar*& p) {
   int value = 0;
   while (IsDecimalDigit(*p)) {
-    value = std::min(kMaxFormatNumber, value * 10 + (*p - u'0'));
+    if (value < kMaxFormatNumber) value = std::min(kMaxFormatNumber, value * 10 + (*p - u'0'));
     ++p;
   }
   return value;
