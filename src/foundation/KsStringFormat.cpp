@@ -407,10 +407,15 @@ KsChar KsDecimalSeparator() {
 
 void KsSetDecimalSeparatorForTesting(KsChar separator) { g_decimalSeparator.store(separator); }
 
+// Formatting into a fresh value is always safe: the permanent empty buffer it
+// starts with is never written.
 void KsString::FormatList(const KsChar* format, const KsFormatArg* args, int count) {
   if (ReadsFrom(*this, format, args, count)) {
     KsString result;
-    result.FormatList(format, args, count);
+    {
+      KsTextWriter writer(result, false, FormatLength(format) + 16);
+      FormatInto(writer, format, args, count);
+    }
     *this = std::move(result);
     return;
   }
@@ -421,7 +426,10 @@ void KsString::FormatList(const KsChar* format, const KsFormatArg* args, int cou
 void KsString::AppendFormatList(const KsChar* format, const KsFormatArg* args, int count) {
   if (ReadsFrom(*this, format, args, count)) {
     KsString result;
-    result.FormatList(format, args, count);
+    {
+      KsTextWriter writer(result, false, FormatLength(format) + 16);
+      FormatInto(writer, format, args, count);
+    }
     Append(result);
     return;
   }

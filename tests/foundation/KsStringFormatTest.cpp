@@ -231,6 +231,11 @@ TEST(KsStringFormat, OwnValueAsArgumentOrFormat) {
   KsString format(u"%d and %s");
   format.Format(format.Chars(), 5, format.Chars() + 3);
   EXPECT_EQ(format, u"5 and and %s");
+  KsString empty;
+  empty.Format(empty.Chars(), 1);
+  EXPECT_TRUE(empty.IsEmpty());
+  empty.AppendFormat(empty.Chars(), 1);
+  EXPECT_TRUE(empty.IsEmpty());
   // A copy taken before keeps its text.
   KsString shared(u"v%d");
   const KsString copy = shared;
