@@ -388,3 +388,17 @@ TEST(KsStringBase64, EveryLengthRoundTrips) {
     ASSERT_EQ(s.FromBase64(), bytes.substr(0, static_cast<std::size_t>(length)));
   }
 }
+
+// A source that lies in the value's own buffer is read before the buffer is
+// reused or released.
+TEST(KsStringDecodeText, SourceInsideTheValue) {
+  KsString s(u"ABCD");
+  s.DecodeText(s.Chars(), 8, kKsEncodingUtf16);
+  EXPECT_EQ(s, u"ABCD");
+  s.FromUtf16(s.Chars() + 1, -1, false);
+  EXPECT_EQ(s, u"BCD");
+  s.ToBase64(s.Chars(), 6);
+  EXPECT_EQ(s, u"QgBDAEQA");
+  s.FromUtf8(reinterpret_cast<const char*>(s.Chars()), 3);  // "Q\0g": stops at the 0 byte
+  EXPECT_EQ(s, u"Q");
+}

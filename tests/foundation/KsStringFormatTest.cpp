@@ -208,8 +208,14 @@ TEST(KsStringFormat, AppendFormatExtendsAndFormatReplaces) {
   KsString s(u"x=");
   s.AppendFormat(u"%d", 5);
   EXPECT_EQ(s, u"x=5");
+  const KsString copy = s;
   s.Format(u"y=%d", 6);
   EXPECT_EQ(s, u"y=6");
+  EXPECT_EQ(copy, u"x=5");
+  KsString appended = copy;
+  appended.AppendFormat(u"%s", u"!");
+  EXPECT_EQ(appended, u"x=5!");
+  EXPECT_EQ(copy, u"x=5");
 
   // Growing through many appends keeps every piece.
   KsString text;
