@@ -1,5 +1,7 @@
 #include "foundation/KsOSVersion.h"
 
+#include "platform/SysSystem.h"
+
 namespace {
 
 struct NamedVersion {
@@ -59,3 +61,16 @@ KsOSVersion KsOSVersion::Identify(bool queried, std::uint32_t platformId, std::u
   if (identity.m_code == 0 && identity.m_name.IsEmpty()) identity.m_name = u"Unknown OS";
   return identity;
 }
+
+const KsOSVersion& KsOSVersion::Current() {
+  // Made once; the initialisation of a local static is serialised.
+  static const KsOSVersion identity = [] {
+    ks::sys::OSVERSIONINFOEX info{};
+    info.dwOSVersionInfoSize = sizeof(info);
+    const bool queried = ks::sys::GetVersionEx(&info) != ks::sys::FALSE;
+    return Identify(queried, info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion, info.szCSDVersion);
+  }();
+  return identity;
+}
+
+int GetOSCode() { return KsOSVersion::Current().Code(); }

@@ -15,6 +15,8 @@ class KsOSVersion {
   // it failed) becomes code and name.
   static KsOSVersion Identify(bool queried, std::uint32_t platformId, std::uint32_t major, std::uint32_t minor,
                               const KsChar* servicePack);
+  // The identity of the running system, asked of the platform once.
+  static const KsOSVersion& Current();
 
   int Code() const { return m_code; }
   const KsString& Name() const { return m_name; }
@@ -27,3 +29,6 @@ class KsOSVersion {
   std::uint32_t m_major = 0;
   std::uint32_t m_minor = 0;
 };
+
+// The code of the running system's identity.
+int GetOSCode();
