@@ -57,6 +57,7 @@ struct ResolvedPath {
   bool isDirectory = false;
   bool isRoot = false;
   std::u16string lastName;  // the last segment as given (wildcards kept)
+  std::u16string given;     // the full path in the caller's spelling, as Windows records it
 };
 // Applies Windows path rules; false with the last error set. The result never
 // leaves the machine's drives.
@@ -118,6 +119,9 @@ struct SystemAccess {
 std::u16string SpecialFolderPath(const Identity& identity, bool process64, int csidl);
 bool OpenRegistry(MachineState* machine, bool create, std::string* error);
 void CloseRegistry(MachineState* machine);
+// Many registry calls as one transaction (a failing call inside does not undo the others).
+bool BeginBatch();
+bool EndBatch(bool commit);
 bool WriteRegistryDefaults(const Identity& identity, std::string* error);
 
 void Journal(const std::string& what, const std::string& details);

@@ -100,6 +100,10 @@ bool CreateKey(sys::HKEY root, const std::u16string& key) {
 bool WriteRegistryDefaults(const Identity& id, std::string* error) {
   SystemAccess system;
   using namespace sys;
+  if (!BeginBatch()) {
+    *error = "cannot write the registry";
+    return false;
+  }
   const bool xp = id.IsXpLayout();
   bool ok = true;
   auto folder = [&](int csidl) { return SpecialFolderPath(id, true, csidl); };
@@ -150,7 +154,9 @@ bool WriteRegistryDefaults(const Identity& id, std::string* error) {
       {u"Common Start Menu", folder(CSIDL_COMMON_STARTMENU)},
       {u"Common Startup", folder(CSIDL_COMMON_STARTUP)},
   };
-  for (auto& [name, path] : commonFolders) ok = ok && SetString(HKEY_LOCAL_MACHINE, shellFolders, name, path);
+  for (auto& software : softwareRoots)
+    for (auto& [name, path] : commonFolders)
+      ok = ok && SetString(HKEY_LOCAL_MACHINE, software + shellFolders.substr(8), name, path);
   const std::u16string userFolders[][2] = {
       {u"AppData", folder(CSIDL_APPDATA)},
       {u"Local AppData", folder(CSIDL_LOCAL_APPDATA)},
@@ -184,6 +190,7 @@ bool WriteRegistryDefaults(const Identity& id, std::string* error) {
   ok = ok && SetString(HKEY_LOCAL_MACHINE, u"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment",
                        u"windir", u"%SystemRoot%", REG_EXPAND_SZ);
   ok = ok && CreateKey(HKEY_USERS, u".DEFAULT\\Software");
+  ok = EndBatch(ok) && ok;
   if (!ok) *error = "cannot write the registry defaults";
   return ok;
 }
