@@ -106,6 +106,8 @@ bool Move(const KsString& from, const KsString& to) {
 KsString KsFileSystem::ToLongPath(const KsChar* path) {
   KsString text(path != nullptr ? path : u"");
   if (text.GetLength() < static_cast<int>(sys::MAX_PATH) || text.StartsWith(kLongPathPrefix, false)) return text;
+  // Windows takes a prefixed path literally: forward slashes must go first.
+  text.Replace(u'/', u'\\');
   if (text.StartsWith(u"\\\\", false)) {
     // "\\.\" device paths are left as they are.
     if (text.GetLength() > 2 && (text[2] == u'.' || text[2] == u'?')) return text;
@@ -274,6 +276,7 @@ bool KsFileSystem::IsFolderEmpty(const KsChar* folder, bool recurse, bool ignore
 
 bool KsFileSystem::CreateFolder(const KsChar* path) {
   KsString folder(path != nullptr ? path : u"");
+  if (!folder.StartsWith(kLongPathPrefix, false)) folder.Replace(u'/', u'\\');  // levels are split at "\"
   folder.TrimTrailingBackslashes();
   if (folder.IsEmpty() || TooLong(kLogTag, u"CreateFolder", folder)) return false;
   if (FolderExists(folder)) return true;
@@ -314,7 +317,9 @@ bool KsFileSystem::DeleteFolder(const KsChar* path) {
   std::vector<FolderEntry> entries;
   for (std::size_t index = 0; index < folders.size(); ++index) {
     const KsString current = folders[index];
-    if ((Attributes(current) & kAttributeReparsePoint) != 0 && index > 0) continue;  // the link only
+    const sys::DWORD attributes = Attributes(current);
+    if (index > 0 && attributes != sys::INVALID_FILE_ATTRIBUTES && (attributes & kAttributeReparsePoint) != 0)
+      continue;  // the link goes, never what it points to
     sys::DWORD error = 0;
     if (!ListFolder(current, &entries, &error)) LogFailure(kLogTag, u"Listing", current, error);
     for (const FolderEntry& entry : entries) {

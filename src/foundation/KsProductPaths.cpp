@@ -278,6 +278,7 @@ void KsProductPaths::SetModuleFolder(const KsChar* path) { WriteSlot(kModuleSlot
 void KsProductPaths::MarkStarted() { Record()[kStartedOffset] = 1; }
 
 void KsProductPaths::DiscoverInstallPath(const KsChar* productKey, bool alsoWorkingAndModule, bool ownerOnly) {
+  if (ownerOnly && !m_owner) return;
   const KsString programFolder = FolderOf(GetExecutablePath());
   const bool portable = !programFolder.IsEmpty() && KsFileSystem::FileExists(programFolder + u"Portable.dat");
   Record()[kPortableOffset] = portable ? 1 : 0;

@@ -135,6 +135,8 @@ TEST_F(KsFileSystemTest, CreateFolderMakesEveryMissingLevel) {
   EXPECT_TRUE(KsFileSystem::CreateFolder(At(u"a\\b\\c\\")));
   EXPECT_TRUE(KsFileSystem::FolderExists(At(u"a\\b\\c")));
   EXPECT_TRUE(KsFileSystem::CreateFolder(At(u"a\\b")));  // already there
+  EXPECT_TRUE(KsFileSystem::CreateFolder(At(u"slashes/x/y")));
+  EXPECT_TRUE(KsFileSystem::FolderExists(At(u"slashes\\x\\y")));
   ASSERT_TRUE(WriteText(Path(u"file"), "x"));
   EXPECT_FALSE(KsFileSystem::CreateFolder(At(u"file\\sub")));
   EXPECT_FALSE(KsFileSystem::CreateFolder(u""));
@@ -280,6 +282,7 @@ TEST(KsFileSystemText, ToLongPath) {
       {u"C:\\" + std::u16string(256, u'x'), u"C:\\" + std::u16string(256, u'x')},
       {u"C:\\" + std::u16string(257, u'x'), u"\\\\?\\C:\\" + std::u16string(257, u'x')},
       {u"C:\\" + tail, u"\\\\?\\C:\\" + tail},
+      {u"C:/dir/" + tail, u"\\\\?\\C:\\dir\\" + tail},
       {u"\\\\?\\C:\\" + tail, u"\\\\?\\C:\\" + tail},
       {u"\\\\server\\share\\" + tail, u"\\\\?\\UNC\\server\\share\\" + tail},
       {u"relative\\" + tail, u"relative\\" + tail},
@@ -334,4 +337,19 @@ TEST_F(KsFileSystemTest, FreeDiskSpaceAsksTheNearestExistingFolder) {
   EXPECT_FALSE(KsFileSystem::GetFreeDiskSpace(u"Q:\\nothing\\here", &available, &total));
   EXPECT_EQ(available, 0);
   EXPECT_EQ(total, 0);
+}
+
+// Names Windows refuses give a plain failure, never a crash or a stray file.
+TEST_F(KsFileSystemTest, RefusedNamesFailCleanly) {
+  ASSERT_TRUE(WriteText(Path(u"new.dll"), "new"));
+  for (const std::u16string name : {u"bad<name", u"bad|name", u"bad?name", u"bad\"name"}) {
+    const KsString path = At(name);
+    EXPECT_FALSE(KsFileSystem::CreateFolder(path)) << Narrow(name);
+    EXPECT_FALSE(KsFileSystem::IsFolderWritable(path)) << Narrow(name);
+    EXPECT_FALSE(KsFileSystem::FileExists(path)) << Narrow(name);
+    EXPECT_FALSE(KsFileSystem::SafeReplaceFile(At(u"new.dll"), path)) << Narrow(name);
+    EXPECT_EQ(ReadText(Path(u"new.dll")), "new") << Narrow(name);
+    EXPECT_FALSE(KsMoveCopyDirectory(path, At(u"copy"), 0, nullptr)) << Narrow(name);
+  }
+  EXPECT_FALSE(Exists(u"copy"));
 }
