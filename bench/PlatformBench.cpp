@@ -22,9 +22,15 @@ namespace {
 using namespace ks;
 namespace fs = std::filesystem;
 
-constexpr int kFolders = 50;
-constexpr int kFilesPerFolder = 50;
-constexpr std::size_t kTreeBytes = 300u << 20;
+// The tree: folders x files per folder, megabytes in all (the full run: 50 x 50, 300 MB).
+struct TreeShape {
+  int folders;
+  int filesPerFolder;
+  std::size_t bytes;
+};
+TreeShape ShapeOf(const benchmark::State& state) {
+  return {int(state.range(0)), int(state.range(1)), std::size_t(state.range(2)) << 20};
+}
 
 // One machine for the whole run, removed at exit.
 class BenchMachine {
@@ -100,11 +106,16 @@ void BM_RegistryRead(benchmark::State& state) {
 }
 BENCHMARK(BM_RegistryRead);
 
-// C:\Tree: kFolders folders of kFilesPerFolder files of varied size, kTreeBytes in all.
-const std::string& SourceTree() {
+// C:\Tree: files of varied size in folders, made once per shape.
+const std::string& SourceTree(const TreeShape& shape) {
   static std::string host;
-  if (!host.empty()) return host;
+  static std::size_t madeBytes = 0;
+  if (!host.empty() && madeBytes == shape.bytes) return host;
   host = Machine().Folder() + "/drives/c/Tree";
+  fs::remove_all(host);
+  madeBytes = shape.bytes;
+  const int kFolders = shape.folders, kFilesPerFolder = shape.filesPerFolder;
+  const std::size_t kTreeBytes = shape.bytes;
   std::mt19937 random(22);
   std::vector<char> block(1 << 20);
   for (auto& c : block) c = char(random());
@@ -145,7 +156,8 @@ bool CopyTree(const std::u16string& from, const std::u16string& to) {
 }
 
 void BM_TreeCopyThroughSeam(benchmark::State& state) {
-  SourceTree();
+  const TreeShape shape = ShapeOf(state);
+  SourceTree(shape);
   const std::string target = Machine().Folder() + "/drives/c/SeamCopy";
   [[maybe_unused]] int synced = std::system("sync");  // both copies start from a clean page cache state
   for (auto _ : state) {
@@ -154,12 +166,12 @@ void BM_TreeCopyThroughSeam(benchmark::State& state) {
     fs::remove_all(target);
     state.ResumeTiming();
   }
-  state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(kTreeBytes));
+  state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(shape.bytes));
 }
-BENCHMARK(BM_TreeCopyThroughSeam)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_TreeCopyCpR(benchmark::State& state) {
-  const std::string source = SourceTree();
+  const TreeShape shape = ShapeOf(state);
+  const std::string source = SourceTree(shape);
   const std::string target = Machine().Folder() + "/drives/c/CpCopy";
   const std::string command = "cp -r '" + source + "' '" + target + "'";
   [[maybe_unused]] int synced = std::system("sync");
@@ -169,8 +181,14 @@ void BM_TreeCopyCpR(benchmark::State& state) {
     fs::remove_all(target);
     state.ResumeTiming();
   }
-  state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(kTreeBytes));
+  state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(shape.bytes));
 }
-BENCHMARK(BM_TreeCopyCpR)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The small tree is for quick checks (--benchmark_filter=/10/); the big one is
+// the figure that counts, copied once per run.
+BENCHMARK(BM_TreeCopyCpR)->Args({10, 25, 30})->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TreeCopyThroughSeam)->Args({10, 25, 30})->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TreeCopyCpR)->Args({50, 50, 300})->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TreeCopyThroughSeam)->Args({50, 50, 300})->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

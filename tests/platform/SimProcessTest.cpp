@@ -32,7 +32,9 @@ TEST_F(SimProcess, ProgramsMapToHostCommands) {
   sys::STARTUPINFO startup{};
   startup.cb = sizeof startup;
   sys::PROCESS_INFORMATION process{};
-  std::u16string line = u"\"" + Path(u"packageinstaller.exe") + u"\" 5";
+  std::u16string line = Path(u"packageinstaller.exe");
+  line.insert(line.begin(), u'"');
+  line.append(u"\" 5");
   ASSERT_TRUE(sys::CreateProcess(nullptr, line.data(), nullptr, nullptr, sys::FALSE, 0, nullptr, nullptr, &startup,
                                  &process));
   EXPECT_EQ(sys::WaitForSingleObject(process.hProcess, 60000), sys::WAIT_OBJECT_0);

@@ -65,6 +65,8 @@ bool ResolvePath(const std::u16string& path, ResolvedPath* out, bool allowWildca
 // Parent folder of a resolved path must exist: ERROR_PATH_NOT_FOUND otherwise.
 bool ParentExists(const ResolvedPath& path);
 bool IsDenied(const ResolvedPath& path);
+// Tells the name cache of path lookups about an entry the seam just created.
+void NoteCreated(const std::string& host);
 std::u16string WindowsDirectory();
 std::u16string SystemDirectory(bool native);
 

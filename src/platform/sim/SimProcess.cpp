@@ -676,7 +676,10 @@ void SHChangeNotify(LONG eventId, UINT flags, const void* item1, const void*) {
   char details[64];
   std::snprintf(details, sizeof details, "event=0x%x flags=0x%x", unsigned(eventId), flags);
   std::string text = details;
-  if (item1 && (flags & 0xFF) == SHCNF_PATH) text += " " + Utf8(static_cast<const WCHAR*>(item1));
+  if (item1 && (flags & 0xFF) == SHCNF_PATH) {
+    text.push_back(' ');
+    text.append(Utf8(static_cast<const WCHAR*>(item1)));
+  }
   Journal("shchangenotify", text);
 }
 
