@@ -116,7 +116,9 @@ bool ParseIdentity(const IniSections& ini, Identity* identity, std::string* erro
   id.driveSizes.clear();
   auto section = ini.find("Identity");
   if (section != ini.end()) {
-    for (auto& [key, value] : section->second) {
+    for (auto& entry : section->second) {
+      const std::string& key = entry.first;
+      const std::string& value = entry.second;
       std::uint64_t n = 0;
       bool numeric = ParseNumber(value, &n);
       auto need = [&](bool ok) {
