@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <new>
 #include <set>
 #include <sstream>
 
@@ -115,7 +116,9 @@ bool ParseIdentity(const IniSections& ini, Identity* identity, std::string* erro
   id.driveSizes.clear();
   auto section = ini.find("Identity");
   if (section != ini.end()) {
-    for (auto& [key, value] : section->second) {
+    for (auto& entry : section->second) {
+      const std::string& key = entry.first;
+      const std::string& value = entry.second;
       std::uint64_t n = 0;
       bool numeric = ParseNumber(value, &n);
       auto need = [&](bool ok) {
@@ -282,10 +285,11 @@ void ApplyEnvironment(MachineState* machine) {
 
 }  // namespace
 
-std::recursive_mutex& Lock() {
-  static std::recursive_mutex mutex;
-  return mutex;
+namespace {
+std::recursive_mutex g_lock;
 }
+
+std::recursive_mutex& Lock() { return g_lock; }
 
 MachineState* Machine() {
   if (!g_machine && !g_triedEnvironment) {
@@ -667,6 +671,8 @@ bool SetIdentity(const Identity& identity) {
 }
 
 bool ReattachAfterFork() {
+  // The parent may have held the lock when it forked: the child starts afresh.
+  new (&g_lock) std::recursive_mutex;
   std::lock_guard lock(Lock());
   if (!g_machine) return false;
   g_machine->registry = nullptr;  // the parent's connection: never touched again here
