@@ -22,9 +22,21 @@ KsSystemWnd::~KsSystemWnd() {
   if (!m_handle) return;
   // Cut the window off from this object first: its last messages must not reach a half-deleted object.
   HWND handle = m_handle;
-  SetWindowLongPtr(handle, GWLP_USERDATA, 0);
+  WNDPROC adopted = m_adoptedProcedure;
   ForgetHandle();
-  if (IsWindow(handle)) DestroyWindow(handle);
+  if (adopted) SetWindowLongPtr(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(adopted));
+  else if (IsWindow(handle)) DestroyWindow(handle);
+}
+
+bool KsSystemWnd::Adopt(HWND handle) {
+  if (Exists() || !IsWindow(handle) || KsWndTable::Find(handle)) return false;
+  m_creatingThread = GetWindowThreadProcessId(handle, &m_creatingProcess);
+  m_handle = handle;
+  KsWndTable::Add(handle, this);
+  m_adoptedProcedure = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtr(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&KsSystemWnd::WindowProcedure)));
+  m_state = kAdopted;
+  return true;
 }
 
 bool KsSystemWnd::Create(KsWnd* parent, const KsChar* className, const KsChar* title, DWORD style, DWORD exStyle,
@@ -61,20 +73,22 @@ bool KsSystemWnd::OnCreate() {
 }
 
 LRESULT KsSystemWnd::DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam) {
-  return m_handle ? DefWindowProc(m_handle, message, wParam, lParam) : 0;
+  if (!m_handle) return 0;
+  if (m_adoptedProcedure) return CallWindowProc(m_adoptedProcedure, m_handle, message, wParam, lParam);
+  return DefWindowProc(m_handle, message, wParam, lParam);
 }
 
 LRESULT KS_SYS_CALLBACK KsSystemWnd::WindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+  // The table, not the window's user data, leads to the object: an adopted window keeps its user data.
   KsSystemWnd* window = nullptr;
   if (message == WM_NCCREATE) {
     window = static_cast<KsSystemWnd*>(reinterpret_cast<const CREATESTRUCT*>(lParam)->lpCreateParams);
     if (window) {
       window->m_handle = handle;
-      SetWindowLongPtr(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
       KsWndTable::Add(handle, window);
     }
   } else {
-    window = reinterpret_cast<KsSystemWnd*>(GetWindowLongPtr(handle, GWLP_USERDATA));
+    window = static_cast<KsSystemWnd*>(KsWndTable::Find(handle));
   }
   if (!window) return DefWindowProc(handle, message, wParam, lParam);
   return window->Dispatch(message, wParam, lParam);
@@ -248,5 +262,6 @@ void KsSystemWnd::ForgetHandle() {
   if (!m_handle) return;
   KsWndTable::Remove(m_handle);
   m_handle = nullptr;
+  m_adoptedProcedure = nullptr;
   m_state = kNone;
 }

@@ -20,6 +20,10 @@ class KsSystemWnd : public KsMessageWnd {
   // rect is in the parent's client coordinates (screen for top-level windows).
   bool Create(KsWnd* parent, const KsChar* className, const KsChar* title, DWORD style, DWORD exStyle,
               const RECT& rect);
+  // Takes over an existing native window by subclassing it (state 6): its
+  // messages reach the event operations first and its own procedure after.
+  // Deleting the object gives the window its procedure back and leaves it alive.
+  bool Adopt(HWND handle);
   // Where pages and popups build their controls; false fails the creation.
   virtual bool CreateContent() { return true; }
   bool WasVisibleAtCreate() const { return m_visibleAtCreate; }
@@ -41,4 +45,5 @@ class KsSystemWnd : public KsMessageWnd {
   void ForgetHandle();
 
   bool m_visibleAtCreate = false;
+  ks::sys::WNDPROC m_adoptedProcedure = nullptr;  // the adopted window's own procedure
 };

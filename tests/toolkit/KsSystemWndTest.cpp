@@ -170,3 +170,40 @@ TEST_F(KsSystemWndTest, PressOnWindowDisabledByPopupKeepsThePopupInFront) {
   popup.Destroy();
   owner.Destroy();
 }
+
+// An adopted native window reaches the event operations first and its own
+// procedure for the rest; deleting the object hands the window back alive.
+TEST_F(KsSystemWndTest, AdoptedWindowKeepsItsOwnProcedureForTheRest) {
+  static std::vector<UINT> ownMessages;
+  ownMessages.clear();
+  struct Own {
+    static LRESULT KS_SYS_CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+      if (message >= WM_APP) ownMessages.push_back(message);
+      return DefWindowProc(window, message, wParam, lParam);
+    }
+  };
+  WNDCLASSEX windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = &Own::Procedure;
+  windowClass.lpszClassName = u"KsForeignAdopted";
+  ASSERT_NE(RegisterClassEx(&windowClass), 0);
+  HWND handle = CreateWindowEx(0, u"KsForeignAdopted", u"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  SetWindowLongPtr(handle, GWLP_USERDATA, 1234);  // the window's own data stays its own
+  {
+    RecordingWnd adopter;
+    ASSERT_TRUE(adopter.Adopt(handle));
+    EXPECT_TRUE(adopter.IsAlive(true));
+    SendMessage(handle, WM_COMMAND, CommandParam(6, 0), 0);
+    SendMessage(handle, WM_APP + 1, 0, 0);
+    EXPECT_EQ(adopter.log, Log{"OnCommand 6 0"});
+    EXPECT_EQ(ownMessages, std::vector<UINT>{WM_APP + 1});
+    EXPECT_EQ(SendMessage(handle, 0x8898, 0, 0), reinterpret_cast<LRESULT>(&adopter));
+  }
+  ASSERT_TRUE(IsWindow(handle));
+  EXPECT_EQ(GetWindowLongPtr(handle, GWLP_USERDATA), 1234);
+  EXPECT_EQ(SendMessage(handle, 0x8898, 0, 0), 0);
+  SendMessage(handle, WM_APP + 2, 0, 0);
+  EXPECT_EQ(ownMessages.back(), WM_APP + 2);
+  DestroyWindow(handle);
+  UnregisterClass(u"KsForeignAdopted", nullptr);
+}
