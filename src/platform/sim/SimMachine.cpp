@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -167,6 +168,19 @@ bool ParseIdentity(const IniSections& ini, Identity* identity, std::string* erro
   }
   if (auto s = ini.find("Programs"); s != ini.end())
     for (auto& [key, value] : s->second) id.programs[Utf16(key)] = value;
+  if (auto s = ini.find("Monitors"); s != ini.end()) {
+    id.monitors.clear();
+    for (auto& [key, value] : s->second) {
+      MonitorFact m;
+      if (std::sscanf(value.c_str(), "%d,%d,%d,%d,%d,%d,%d,%d", &m.left, &m.top, &m.right, &m.bottom, &m.workLeft,
+                      &m.workTop, &m.workRight, &m.workBottom) != 8) {
+        *error = "machine.ini: bad monitor " + key + "=" + value;
+        return false;
+      }
+      id.monitors.push_back(m);
+    }
+    if (id.monitors.empty()) id.monitors.push_back(MonitorFact());
+  }
   if (!id.driveSizes.count('C')) id.driveSizes['C'] = 256ull << 30;
   *identity = id;
   return true;
@@ -185,6 +199,13 @@ std::string IdentityText(const Identity& id) {
   for (auto& [letter, folder] : id.mappedDrives) out << letter << "=" << folder << "\n";
   out << "\n[Programs]\n";
   for (auto& [name, command] : id.programs) out << Utf8(name) << "=" << command << "\n";
+  // Monitor<n>=left,top,right,bottom,workLeft,workTop,workRight,workBottom; the first is primary.
+  out << "\n[Monitors]\n";
+  for (std::size_t i = 0; i < id.monitors.size(); ++i) {
+    const MonitorFact& m = id.monitors[i];
+    out << "Monitor" << i + 1 << "=" << m.left << "," << m.top << "," << m.right << "," << m.bottom << ","
+        << m.workLeft << "," << m.workTop << "," << m.workRight << "," << m.workBottom << "\n";
+  }
   return out.str();
 }
 
