@@ -806,14 +806,13 @@ void KsXmlDocument::ReplaceText(int offset, int removeCount, const KsString& tex
   const int oldLength = m_text.GetLength();
   const int insertCount = text.GetLength();
   const int delta = insertCount - removeCount;
-  KsString result;
-  KsChar* out = result.BeginEdit(oldLength + delta, true, false);
-  const KsChar* old = m_text.Chars();
-  std::copy(old, old + offset, out);
-  std::copy(text.Chars(), text.Chars() + insertCount, out + offset);
-  std::copy(old + offset + removeCount, old + oldLength, out + offset + insertCount);
-  result.EndEdit(oldLength + delta);
-  m_text = std::move(result);
+  // In place, so appending near the end (how maps are written) costs little more
+  // than the appended text.
+  KsChar* chars = m_text.BeginEdit(std::max(oldLength, oldLength + delta), false, true);
+  std::memmove(chars + offset + insertCount, chars + offset + removeCount,
+               sizeof(KsChar) * static_cast<size_t>(oldLength - offset - removeCount));
+  std::memcpy(chars + offset, text.Chars(), sizeof(KsChar) * static_cast<size_t>(insertCount));
+  m_text.EndEdit(oldLength + delta);
   const int movedFrom = offset + removeCount;
   for (std::uint32_t ordinal = 1; ordinal < m_recordCount; ++ordinal) {
     Element& element = At(IndexOfOrdinal(ordinal));
