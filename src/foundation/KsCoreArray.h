@@ -51,7 +51,7 @@ class KsCoreArray : public KsArrayBase {
     m_data[index] = value;
   }
   // Releases what the element at index owns before it is overwritten or removed.
-  virtual void DestroyElement(int index) {}
+  virtual void DestroyElement(int /*index*/) {}
 
   T& operator[](int index) noexcept { return m_data[index]; }
   const T& operator[](int index) const noexcept { return m_data[index]; }

@@ -121,7 +121,7 @@ class KsMap : public KsMapBase {
   virtual void DestroyNode(Node* node, bool free) {
     if (!free) return;
     node->~Node();
-    if (m_pool == nullptr) ::operator delete(static_cast<void*>(node), sizeof(Node));
+    if (m_pool == nullptr) ::operator delete(static_cast<void*>(node));
   }
   virtual Node* NewNode(ARGK key) {
     void* memory = m_pool != nullptr ? m_pool->Allocate(NodeSize()) : ::operator new(sizeof(Node));

@@ -8,7 +8,10 @@
 // The design lets a worker thread take ranges from the shared stack (the
 // use-worker flag). The thread class does not exist yet, so every sort runs on
 // the calling thread; the stack and idle count are still handled under the
-// lock the worker will share.
+// lock the worker will share. With threads, the sorter derives from the thread
+// class (poll interval 20 ms, stop timeout -1), the first push starts the
+// worker when the flag is set, an idle participant polls every 5 ms, the sort
+// ends when every participant is idle, and the owner stops the worker.
 
 #include <cstring>
 #include <mutex>

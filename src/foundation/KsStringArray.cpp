@@ -1,5 +1,6 @@
 #include "foundation/KsStringArray.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "foundation/KsQSort.h"
@@ -11,6 +12,12 @@ namespace {
 // Next exact occurrence of delimiter at or after from, or null.
 const KsChar* FindDelimiter(const KsChar* from, const KsChar* end, const KsChar* delimiter, int delimiterLength) {
   const KsChar first = delimiter[0];
+  if (delimiterLength == 1) {
+    for (; from < end; ++from) {
+      if (*from == first) return from;
+    }
+    return nullptr;
+  }
   for (const KsChar* last = end - delimiterLength; from <= last; ++from) {
     if (*from == first &&
         std::memcmp(from + 1, delimiter + 1, sizeof(KsChar) * static_cast<size_t>(delimiterLength - 1)) == 0) {
@@ -20,18 +27,34 @@ const KsChar* FindDelimiter(const KsChar* from, const KsChar* end, const KsChar*
   return nullptr;
 }
 
+// Most items and separators are short: a plain loop beats a library call there.
+KsChar* CopyUnits(KsChar* out, const KsChar* source, int count) {
+  if (count > 32) {
+    std::memcpy(out, source, sizeof(KsChar) * static_cast<size_t>(count));
+    return out + count;
+  }
+  for (int i = 0; i < count; ++i) out[i] = source[i];
+  return out + count;
+}
+
 }  // namespace
 
 void KsStringArray::Split(const KsChar* text, const KsChar* delimiter, bool trim) {
-  const int length = KsTextLength(text);
+  SplitUnits(text, KsTextLength(text), delimiter, trim);
+}
+
+void KsStringArray::SplitUnits(const KsChar* text, int length, const KsChar* delimiter, bool trim) {
   const int delimiterLength = KsTextLength(delimiter);
   int count = 0;
   auto put = [&](const KsChar* begin, const KsChar* end) {
-    KsString piece(begin, static_cast<int>(end - begin));
+    const std::u16string_view piece(begin, static_cast<size_t>(end - begin));
     if (count < m_size) {
-      m_data[count] = static_cast<KsString&&>(piece);
+      m_data[count] = KsString(piece);
     } else {
-      Add(piece);
+      std::byte* old = Reallocate(m_size + 1, false, false, true);
+      ::new (static_cast<void*>(m_data + m_size)) KsString(piece);
+      ++m_size;
+      delete[] old;
     }
     ++count;
   };
@@ -70,17 +93,14 @@ KsString KsStringArray::Join(const KsChar* separator, bool reverse) const {
   std::int64_t total = static_cast<std::int64_t>(separatorLength) * (m_size - 1);
   for (const KsString& item : *this) total += item.GetLength();
   if (total == 0) return KsString();
+  if (total >= INT32_MAX) return KsString();  // beyond what one text can hold; never a truncated copy
 
   KsString result;
   KsChar* out = result.BeginEdit(static_cast<int>(total), true, false);
   for (int i = 0; i < m_size; ++i) {
-    if (i > 0 && separatorLength > 0) {
-      std::memcpy(out, separator, sizeof(KsChar) * static_cast<size_t>(separatorLength));
-      out += separatorLength;
-    }
+    if (i > 0) out = CopyUnits(out, separator, separatorLength);
     const KsString& item = m_data[reverse ? m_size - 1 - i : i];
-    std::memcpy(out, item.Chars(), sizeof(KsChar) * static_cast<size_t>(item.GetLength()));
-    out += item.GetLength();
+    out = CopyUnits(out, item.Chars(), item.GetLength());
   }
   result.EndEdit(static_cast<int>(total));
   return result;

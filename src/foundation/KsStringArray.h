@@ -17,6 +17,9 @@ class KsStringArray : public KsArray<KsString, const KsString&, 0> {
   // an empty delimiter) one item. trim removes white space around each
   // delimiter and at the end of the last piece.
   void Split(const KsChar* text, const KsChar* delimiter, bool trim = false);
+  void Split(const KsString& text, const KsChar* delimiter, bool trim = false) {
+    SplitUnits(text.Chars(), text.GetLength(), delimiter, trim);
+  }
   // The items with separator between them (none after the last), last item first when reverse is set.
   KsString Join(const KsChar* separator, bool reverse = false) const;
   KsString JoinPath() const { return Join(u"\\"); }
@@ -25,4 +28,7 @@ class KsStringArray : public KsArray<KsString, const KsString&, 0> {
   int Find(const KsChar* text, bool caseSensitive, bool whole) const;
   // Orders the items by the text service's CompareText in mode, on the calling thread.
   void Sort(int mode);
+
+ private:
+  void SplitUnits(const KsChar* text, int length, const KsChar* delimiter, bool trim);
 };

@@ -110,8 +110,11 @@ TEST(KsStringArrayJoin, Table) {
 // Split and Join undo each other for any list without empty trailing item.
 TEST(KsStringArrayJoin, RoundTripsSplit) {
   std::u16string text;
-  for (int i = 0; i < 3000; ++i) text += (i > 0 ? u";" : u"") + std::u16string(i % 7, u'a' + i % 26);
-  text += u"z";
+  for (int i = 0; i < 3000; ++i) {
+    if (i > 0) text += u';';
+    text.append(static_cast<size_t>(i % 7), static_cast<char16_t>(u'a' + i % 26));
+  }
+  text += u'z';
   KsStringArray array;
   array.Split(text.c_str(), u";");
   EXPECT_EQ(array.GetSize(), 3000);
