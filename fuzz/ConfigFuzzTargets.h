@@ -57,6 +57,9 @@ inline bool FuzzXml(const std::uint8_t* data, std::size_t size) {
     document.SetDocument(KsString(std::u16string_view(units)));
   } else {
     document.SetDocumentBytes(body, static_cast<int>(bodySize));
+    KsString decoded;  // the document's own decoding must agree with DecodeText
+    decoded.DecodeText(body, static_cast<int>(bodySize), kKsEncodingDetect);
+    if (decoded != document.GetDocument()) return false;
   }
   // A problem always means not well formed (the reverse need not hold: a stray
   // "<!ELEMENT" is malformed without a message).

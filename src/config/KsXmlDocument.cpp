@@ -1,9 +1,17 @@
 #include "config/KsXmlDocument.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+#include <type_traits>
 
 #include "config/KsReadTextFile.h"
+#include "foundation/KsTextWriter.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -18,8 +26,36 @@ bool IsNameStart(KsChar c) noexcept { return (c >= u'A' && c <= u'Z') || c >= 0x
 bool EndsName(KsChar c) noexcept { return IsBlank(c) || c == u'/' || c == u'>'; }
 
 const KsChar* FindUnit(const KsChar* from, const KsChar* end, KsChar c) noexcept {
+#if defined(__SSE2__)
+  const __m128i wanted = _mm_set1_epi16(static_cast<short>(c));
+  for (; end - from >= 8; from += 8) {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(units, wanted));
+    if (mask != 0) return from + __builtin_ctz(static_cast<unsigned>(mask)) / 2;
+  }
+#endif
   for (; from < end; ++from) {
     if (*from == c) return from;
+  }
+  return nullptr;
+}
+
+// The first of ">", '"' or "'" in [from, end): what a start tag's scan stops at.
+const KsChar* FindTagStop(const KsChar* from, const KsChar* end) noexcept {
+#if defined(__SSE2__)
+  const __m128i close = _mm_set1_epi16(u'>');
+  const __m128i quote = _mm_set1_epi16(u'"');
+  const __m128i apostrophe = _mm_set1_epi16(u'\'');
+  for (; end - from >= 8; from += 8) {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    const __m128i hits = _mm_or_si128(_mm_cmpeq_epi16(units, close),
+                                      _mm_or_si128(_mm_cmpeq_epi16(units, quote), _mm_cmpeq_epi16(units, apostrophe)));
+    const int mask = _mm_movemask_epi8(hits);
+    if (mask != 0) return from + __builtin_ctz(static_cast<unsigned>(mask)) / 2;
+  }
+#endif
+  for (; from < end; ++from) {
+    if (*from == u'>' || *from == u'"' || *from == u'\'') return from;
   }
   return nullptr;
 }
@@ -81,6 +117,63 @@ KsString EscapeForXml(const KsChar* text, bool attribute) {
   KsString escaped(text);
   escaped.EscapeXML(attribute ? 16 | 32 | 8 | 4 : 16 | 32);
   return escaped;
+}
+
+bool IsContinuation(unsigned char byte) noexcept { return (byte & 0xC0) == 0x80; }
+
+// The common case of a document's bytes in one pass: no byte-order mark, no 0
+// byte before the trailing ones, and every byte above 0x7F starting a valid two-
+// or three-byte sequence (or a UTF-8 byte-order mark, after which nothing is
+// checked). The result equals DecodeText's with detection: that is UTF-8 when a
+// sequence was seen, and the ANSI code page otherwise, which maps ASCII to
+// itself. False when the bytes need DecodeText's other paths.
+bool DecodeCommonUtf8(const unsigned char* bytes, int count, KsString& text) {
+  if (count >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) return false;
+  const bool byteOrderMark = count >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF;
+  int read = byteOrderMark ? 3 : 0;
+  int end = count;
+  while (end > read && bytes[end - 1] == 0) --end;
+  KsChar* out = text.BeginEdit(end - read, true, false);
+  int written = 0;
+  while (read < end) {
+#if defined(__SSE2__)
+    while (end - read >= 16) {
+      const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + read));
+      const __m128i zero = _mm_setzero_si128();
+      if ((_mm_movemask_epi8(chunk) | _mm_movemask_epi8(_mm_cmpeq_epi8(chunk, zero))) != 0) break;
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + written), _mm_unpacklo_epi8(chunk, zero));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + written + 8), _mm_unpackhi_epi8(chunk, zero));
+      read += 16;
+      written += 16;
+    }
+    if (read >= end) break;
+#endif
+    const unsigned char lead = bytes[read];
+    if (lead == 0) {
+      if (byteOrderMark) break;  // UTF-8 decoding stops at a 0 byte
+      text.EndEdit(0);
+      return false;  // UTF-16 or UTF-32 without a byte-order mark
+    }
+    if (lead < 0x80) {
+      out[written++] = lead;
+      ++read;
+    } else if ((lead & 0xE0) == 0xC0 && read + 1 < end && IsContinuation(bytes[read + 1])) {
+      out[written++] = static_cast<KsChar>(((lead & 0x1F) << 6) | (bytes[read + 1] & 0x3F));
+      read += 2;
+    } else if (lead >= 0xE0 && read + 2 < end && IsContinuation(bytes[read + 1]) && IsContinuation(bytes[read + 2])) {
+      out[written++] =
+          static_cast<KsChar>(((lead & 0x0F) << 12) | ((bytes[read + 1] & 0x3F) << 6) | (bytes[read + 2] & 0x3F));
+      read += 3;
+    } else if (byteOrderMark) {
+      out[written++] = lead;
+      ++read;
+    } else {
+      text.EndEdit(0);
+      return false;  // not UTF-8: the ANSI code page decodes it
+    }
+  }
+  text.EndEdit(written);
+  return true;
 }
 
 }  // namespace
@@ -173,15 +266,13 @@ class KsXmlDocument::Parser {
     const KsChar* p = lt + 1;
     while (p < m_end && !EndsName(*p)) ++p;
     const int nameLength = static_cast<int>(p - lt - 1);
-    for (; p < m_end; ++p) {
-      const KsChar c = *p;
-      if (c == u'>') break;
-      if (c == u'"' || c == u'\'') {
-        p = FindUnit(p + 1, m_end, c);
-        if (p == nullptr) break;
-      }
+    while (p != nullptr) {
+      p = FindTagStop(p, m_end);
+      if (p == nullptr || *p == u'>') break;
+      p = FindUnit(p + 1, m_end, *p);  // the closing quote
+      if (p != nullptr) ++p;
     }
-    if (p == nullptr || p >= m_end) return Unterminated(u"Element tag", lt);
+    if (p == nullptr) return Unterminated(u"Element tag", lt);
     const bool empty = p[-1] == u'/' && p - 1 > lt + nameLength;
     const Index parent = m_open.empty() ? 0 : m_open.back().index;
     const Index index = m_document.NewRecord();
@@ -295,6 +386,16 @@ class KsXmlDocument::Parser {
   std::vector<OpenElement> m_open;
 };
 
+static_assert(std::is_trivially_copyable_v<KsXmlDocument::Element>);
+
+void KsXmlDocument::FreeSegment::operator()(Element* segment) const noexcept { std::free(segment); }
+
+KsXmlDocument::Segment KsXmlDocument::AllocateSegment(std::uint32_t records) {
+  void* memory = std::malloc(sizeof(Element) * records);
+  if (memory == nullptr) throw std::bad_alloc();  // as operator new would
+  return Segment(static_cast<Element*>(memory));
+}
+
 KsXmlDocument::KsXmlDocument() { ResetTable(0); }
 
 KsXmlDocument::KsXmlDocument(const KsString& text) { SetDocument(text); }
@@ -315,7 +416,10 @@ bool KsXmlDocument::SetDocument(const KsString& text) {
 
 bool KsXmlDocument::SetDocumentBytes(const void* bytes, int count) {
   KsString text;
-  text.DecodeText(bytes, count, kKsEncodingDetect);
+  if (bytes == nullptr || count <= 0 ||
+      !DecodeCommonUtf8(static_cast<const unsigned char*>(bytes), count, text)) {
+    text.DecodeText(bytes, count, kKsEncodingDetect);
+  }
   return SetDocument(text);
 }
 
@@ -330,7 +434,7 @@ void KsXmlDocument::ResetTable(int textLength) {
   const std::uint32_t wanted = static_cast<std::uint32_t>(textLength) / 64 + 8;
   m_firstSegmentCapacity = std::min(wanted, kSegmentSize);
   m_segments.clear();
-  m_segments.push_back(std::make_unique_for_overwrite<Element[]>(m_firstSegmentCapacity));
+  m_segments.push_back(AllocateSegment(m_firstSegmentCapacity));
   m_recordCount = 1;
   At(0) = Element{0, textLength, 0, 0, 0, 0, 0, 0, 0};
 }
@@ -340,12 +444,13 @@ KsXmlDocument::Index KsXmlDocument::NewRecord() {
   if (ordinal == m_firstSegmentCapacity && m_firstSegmentCapacity < kSegmentSize) {
     // The first segment grows by half until it is a whole segment.
     const std::uint32_t grown = std::min(kSegmentSize, m_firstSegmentCapacity + m_firstSegmentCapacity / 2 + 1);
-    auto segment = std::make_unique_for_overwrite<Element[]>(grown);
-    std::memcpy(segment.get(), m_segments[0].get(), sizeof(Element) * m_firstSegmentCapacity);
-    m_segments[0] = std::move(segment);
+    void* grownSegment = std::realloc(m_segments[0].get(), sizeof(Element) * grown);
+    if (grownSegment == nullptr) throw std::bad_alloc();
+    static_cast<void>(m_segments[0].release());
+    m_segments[0].reset(static_cast<Element*>(grownSegment));
     m_firstSegmentCapacity = grown;
   } else if (ordinal >= kSegmentSize && ordinal % kSegmentSize == 0) {
-    m_segments.push_back(std::make_unique_for_overwrite<Element[]>(kSegmentSize));
+    m_segments.push_back(AllocateSegment(kSegmentSize));
   }
   ++m_recordCount;
   const Index index = IndexOfOrdinal(ordinal);

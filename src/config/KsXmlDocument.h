@@ -154,7 +154,15 @@ class KsXmlDocument {
   Index m_parent = 0;
   Index m_element = 0;
   Index m_child = 0;
-  std::vector<std::unique_ptr<Element[]>> m_segments;
+  // Records are plain data in malloc'd blocks, so the first segment grows with
+  // realloc (often in place) rather than by copying.
+  struct FreeSegment {
+    void operator()(Element* segment) const noexcept;
+  };
+  using Segment = std::unique_ptr<Element[], FreeSegment>;
+  static Segment AllocateSegment(std::uint32_t records);
+
+  std::vector<Segment> m_segments;
   std::uint32_t m_firstSegmentCapacity = 0;
   std::uint32_t m_recordCount = 0;
 };
