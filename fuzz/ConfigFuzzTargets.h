@@ -137,7 +137,9 @@ inline bool FuzzPropertyMapFromXml(const std::uint8_t* data, std::size_t size) {
 // KsFileName: a cut name plus ";" and the stored tail gives the text back.
 inline bool FuzzFileName(const std::uint8_t* data, std::size_t size) {
   if (size > 1 << 20) return true;
-  const KsString text = FuzzText(data, size);
+  // The name is taken as a zero-terminated text: an overlong UTF-8 "C0 80" decodes
+  // to a 0 unit, which ends it.
+  const KsString text(FuzzText(data, size).Chars());
   KsFileName name(text);
   if (text.CompareNoCaseN(u"<XMLFN version=", 15) == 0 && text.GetLength() >= 15) return true;
   if (!name.GetProperties().Exists(u"PostExtensionData")) return name.GetFileName() == text;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -311,6 +313,24 @@ TEST(KsXmlDocumentWrite, AddsElementsAndAttributes) {
   EXPECT_FALSE(document.AddElement(u"", u"x"));
 }
 
+// Load reads a local file with encoding detection; a file that cannot be read
+// leaves the document as it was.
+TEST(KsXmlDocumentLoad, ReadsLocalFiles) {
+  const std::filesystem::path path = std::filesystem::temp_directory_path() / "KsXmlDocumentLoad.xml";
+  {
+    std::ofstream file(path, std::ios::binary);
+    file << "\xFF\xFE";
+    for (char16_t c : std::u16string(u"<r>\u00E9</r>")) file << static_cast<char>(c & 0xFF) << static_cast<char>(c >> 8);
+  }
+  KsXmlDocument document;
+  EXPECT_TRUE(document.Load(KsString(path.u16string()).Chars()));
+  EXPECT_EQ(Printable(document.GetPathData(u"/r")), "\\u00E9");
+  std::filesystem::remove(path);
+  EXPECT_FALSE(document.Load(KsString(path.u16string()).Chars()));
+  EXPECT_EQ(Printable(document.GetPathData(u"/r")), "\\u00E9");
+  EXPECT_FALSE(document.Load(nullptr));
+}
+
 // Hostile input: every prefix of a real file, deep nesting, huge attributes,
 // surrogates, garbage; each parses to a result without crashing.
 TEST(KsXmlDocumentBadInput, EveryPrefixOfAFile) {
@@ -396,7 +416,8 @@ TEST(KsXmlDocumentBadInput, EncodingsAndGarbage) {
   std::mt19937 random(5);
   for (int round = 0; round < 200; ++round) {
     std::string bytes(random() % 600, '\0');
-    for (char& b : bytes) b = "<>/!?-[]\"'=a &#;x\0\xC3"[random() % 21];
+    static constexpr char kAlphabet[] = "<>/!?-[]\"'=a &#;x\0\xC3";
+    for (char& b : bytes) b = kAlphabet[random() % (sizeof(kAlphabet) - 1)];
     KsXmlDocument document;
     document.SetDocumentBytes(bytes.data(), static_cast<int>(bytes.size()));
     while (document.FindNext(u"//*")) {
