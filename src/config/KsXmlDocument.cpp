@@ -23,7 +23,26 @@ bool IsBlank(KsChar c) noexcept { return c == u' ' || c == u'\t' || c == u'\r' |
 // which takes in every non-ASCII name.
 bool IsNameStart(KsChar c) noexcept { return (c >= u'A' && c <= u'Z') || c >= 0x61 || c == u'_' || c == u':'; }
 
-bool EndsName(KsChar c) noexcept { return IsBlank(c) || c == u'/' || c == u'>'; }
+// Names end at white space or any other control character, "/" or ">".
+bool EndsName(KsChar c) noexcept { return c <= u' ' || c == u'/' || c == u'>'; }
+
+const KsChar* FindNameEnd(const KsChar* from, const KsChar* end) noexcept {
+#if defined(__SSE2__)
+  const __m128i space = _mm_set1_epi16(u' ');
+  const __m128i slash = _mm_set1_epi16(u'/');
+  const __m128i close = _mm_set1_epi16(u'>');
+  const __m128i zero = _mm_setzero_si128();
+  for (; end - from >= 8; from += 8) {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    const __m128i control = _mm_cmpeq_epi16(_mm_subs_epu16(units, space), zero);  // unsigned units <= " "
+    const __m128i hits = _mm_or_si128(control, _mm_or_si128(_mm_cmpeq_epi16(units, slash), _mm_cmpeq_epi16(units, close)));
+    const int mask = _mm_movemask_epi8(hits);
+    if (mask != 0) return from + __builtin_ctz(static_cast<unsigned>(mask)) / 2;
+  }
+#endif
+  while (from < end && !EndsName(*from)) ++from;
+  return from;
+}
 
 const KsChar* FindUnit(const KsChar* from, const KsChar* end, KsChar c) noexcept {
 #if defined(__SSE2__)
@@ -140,11 +159,15 @@ bool DecodeCommonUtf8(const unsigned char* bytes, int count, KsString& text) {
     while (end - read >= 16) {
       const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + read));
       const __m128i zero = _mm_setzero_si128();
-      if ((_mm_movemask_epi8(chunk) | _mm_movemask_epi8(_mm_cmpeq_epi8(chunk, zero))) != 0) break;
+      const int special = _mm_movemask_epi8(chunk) | _mm_movemask_epi8(_mm_cmpeq_epi8(chunk, zero));
+      // The whole chunk is widened (there is room: never more units than bytes);
+      // only its ASCII prefix counts when something else follows.
       _mm_storeu_si128(reinterpret_cast<__m128i*>(out + written), _mm_unpacklo_epi8(chunk, zero));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(out + written + 8), _mm_unpackhi_epi8(chunk, zero));
-      read += 16;
-      written += 16;
+      const int ascii = special == 0 ? 16 : __builtin_ctz(static_cast<unsigned>(special));
+      read += ascii;
+      written += ascii;
+      if (ascii < 16) break;
     }
     if (read >= end) break;
 #endif
@@ -263,8 +286,7 @@ class KsXmlDocument::Parser {
   }
 
   const KsChar* ScanStartTag(const KsChar* lt) {
-    const KsChar* p = lt + 1;
-    while (p < m_end && !EndsName(*p)) ++p;
+    const KsChar* p = FindNameEnd(lt + 1, m_end);
     const int nameLength = static_cast<int>(p - lt - 1);
     while (p != nullptr) {
       p = FindTagStop(p, m_end);
@@ -288,8 +310,22 @@ class KsXmlDocument::Parser {
 
   const KsChar* ScanEndTag(const KsChar* lt) {
     const KsChar* nameStart = lt + 2;
+    if (!m_open.empty()) {
+      // The usual case: "</name>" closing the innermost open element, spelled alike.
+      const OpenElement& open = m_open.back();
+      Element& element = m_document.At(open.index);
+      const KsChar* after = nameStart + open.nameLength;
+      if (after < m_end && *after == u'>' &&
+          std::memcmp(nameStart, m_begin + element.start + 1, sizeof(KsChar) * static_cast<size_t>(open.nameLength)) ==
+              0) {
+        element.length = static_cast<int>(after + 1 - m_begin) - element.start;
+        element.endTagLength = static_cast<int>(after + 1 - lt);
+        m_open.pop_back();
+        return after + 1;
+      }
+    }
     const KsChar* p = nameStart;
-    while (p < m_end && *p != u'>' && !IsBlank(*p)) ++p;
+    while (p < m_end && *p != u'>' && *p > u' ') ++p;
     const int nameLength = static_cast<int>(p - nameStart);
     const KsChar* close = FindUnit(p, m_end, u'>');
     if (close == nullptr) return Unterminated(u"Element end tag", lt);
@@ -508,9 +544,7 @@ int KsXmlDocument::NameLength(Index index) const noexcept {
   const Element& element = At(index);
   const KsChar* name = m_text.Chars() + element.start + 1;
   const KsChar* tagEnd = m_text.Chars() + element.start + element.startTagLength;
-  const KsChar* p = name;
-  while (p < tagEnd && !EndsName(*p)) ++p;
-  return static_cast<int>(p - name);
+  return static_cast<int>(FindNameEnd(name, tagEnd) - name);
 }
 
 bool KsXmlDocument::NameEquals(Index index, const KsChar* name, int length) const noexcept {
