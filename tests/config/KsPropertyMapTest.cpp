@@ -272,3 +272,38 @@ TEST(KsFileNameTest, InterpretsItsText) {
   kept.Set(u"b.wav");
   EXPECT_EQ(Dump(kept.GetProperties()), "");
 }
+
+// The operations are virtual: typed access, Deserialize, FromXML and ToXML go
+// through the overridable string operations and item readers and writers.
+TEST(KsPropertyMapSlots, CompositeOperationsUseTheVirtualOnes) {
+  class Traced : public KsPropertyMap {
+   public:
+    KsString GetString(const KsChar* key, const KsChar* defaultValue) const override {
+      ++reads;
+      return KsPropertyMap::GetString(key, defaultValue);
+    }
+    void SetString(const KsChar* key, const KsChar* value, bool removeIfEmpty) override {
+      ++writes;
+      KsPropertyMap::SetString(key, value, removeIfEmpty);
+    }
+    void WriteXMLItems(KsXmlDocument& document) const override {
+      document.AddElement(u"Extra", u"1");
+      KsPropertyMap::WriteXMLItems(document);
+    }
+    mutable int reads = 0;
+    int writes = 0;
+  };
+  Traced map;
+  map.SetInt(u"a", 1);
+  map.SetDouble(u"b", 1.5);
+  map.SetPointer(u"c", 2);
+  EXPECT_EQ(map.writes, 3);
+  EXPECT_EQ(map.GetInt(u"a") + map.GetDouble(u"b") + static_cast<double>(map.GetPointer(u"c")), 4.5);
+  EXPECT_EQ(map.reads, 3);
+  map.Deserialize(KsString(u"(1:2)(1:x)(1:1)(1:y)(1:2)"));
+  EXPECT_EQ(map.writes, 5);
+  KsPropertyMap& base = map;
+  EXPECT_NE(base.ToXML(u"XMLPH", false, 1.0).Find(u"<Extra>1</Extra>\r\n"), -1);
+  EXPECT_TRUE(base.FromXML(KsString(u"<XMLPH version=\"1.0\"><Item Name=\"k\">v</Item></XMLPH>"), u"XMLPH", 1.0));
+  EXPECT_EQ(map.writes, 6);
+}
