@@ -42,30 +42,65 @@ struct NumberStyle {
   bool hexPrefix = false;  // "0x" before the digits
 };
 
+// "00" to "99": decimal digits are written two at a time.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+int DecimalDigitCount(std::uint64_t value) {
+  int count = 1;
+  while (value >= 10000) {
+    value /= 10000;
+    count += 4;
+  }
+  if (value >= 10) ++count;
+  if (value >= 100) ++count;
+  if (value >= 1000) ++count;
+  return count;
+}
+
+// Writes the count digits of value so that the last one lands just before end.
+void WriteDigitsBackwards(KsChar* end, std::uint64_t value, int count, const NumberStyle& style) {
+  if (style.radix == 10) {
+    while (value >= 100) {
+      const auto pair = static_cast<std::size_t>(value % 100) * 2;
+      value /= 100;
+      *--end = static_cast<KsChar>(kDigitPairs[pair + 1]);
+      *--end = static_cast<KsChar>(kDigitPairs[pair]);
+    }
+    if (value >= 10) {
+      const auto pair = static_cast<std::size_t>(value) * 2;
+      *--end = static_cast<KsChar>(kDigitPairs[pair + 1]);
+      *--end = static_cast<KsChar>(kDigitPairs[pair]);
+    } else {
+      *--end = static_cast<KsChar>(u'0' + value);
+    }
+    return;
+  }
+  const char* table = style.upperCase ? kUpperDigits : kLowerDigits;
+  const auto radix = static_cast<std::uint64_t>(style.radix);
+  for (int i = 0; i < count; ++i) {
+    *--end = static_cast<KsChar>(table[value % radix]);
+    value /= radix;
+  }
+}
+
+int DigitCount(std::uint64_t value, int radix) {
+  if (radix == 10) return DecimalDigitCount(value);
+  if (radix == 16) return value == 0 ? 1 : (67 - __builtin_clzll(value)) / 4;
+  int count = 1;
+  while (value >= static_cast<std::uint64_t>(radix)) {
+    value /= static_cast<std::uint64_t>(radix);
+    ++count;
+  }
+  return count;
+}
+
 // Writes the magnitude with its sign, prefix and padding; the padding counts
 // digits only, so %03d of -5 gives -005.
 void WriteNumber(KsTextWriter& writer, std::uint64_t magnitude, bool negative, const NumberStyle& style) {
-  KsChar digits[64];
-  int count = 0;
-  if (style.radix == 10) {
-    do {
-      digits[count++] = static_cast<KsChar>(u'0' + magnitude % 10);
-      magnitude /= 10;
-    } while (magnitude != 0);
-  } else if (style.radix == 16) {
-    const char* table = style.upperCase ? kUpperDigits : kLowerDigits;
-    do {
-      digits[count++] = static_cast<KsChar>(table[magnitude & 15]);
-      magnitude >>= 4;
-    } while (magnitude != 0);
-  } else {
-    const char* table = style.upperCase ? kUpperDigits : kLowerDigits;
-    const auto radix = static_cast<std::uint64_t>(style.radix);
-    do {
-      digits[count++] = static_cast<KsChar>(table[magnitude % radix]);
-      magnitude /= radix;
-    } while (magnitude != 0);
-  }
+  const int count = DigitCount(magnitude, style.radix);
   const int minimum = std::clamp(style.minimumDigits, 1, kMaxMinimumDigits);
   const int padding = std::max(0, minimum - count);
   KsChar* out = writer.Reserve(kNumberReserve + padding + count);
@@ -78,7 +113,8 @@ void WriteNumber(KsTextWriter& writer, std::uint64_t magnitude, bool negative, c
   }
   const KsChar pad = style.blankPadding ? u' ' : u'0';
   for (int i = 0; i < padding; ++i) *out++ = pad;
-  while (count > 0) *out++ = digits[--count];
+  out += count;
+  WriteDigitsBackwards(out, magnitude, count, style);
   writer.Commit(static_cast<int>(out - start));
 }
 
@@ -126,13 +162,12 @@ void WriteReal(KsTextWriter& writer, double value, int width, int precision, boo
   NumberStyle integerStyle;
   integerStyle.minimumDigits = width > 0 ? width : 1;
   integerStyle.blankPadding = blankPadding;
-  const double integral = std::floor(magnitude);
   const int decimals = (precision < 0 || precision > kMaxRealPrecision) ? kMaxRealPrecision : precision;
 
-  if (integral >= 9223372036854775808.0) {
+  if (magnitude >= 9223372036854775808.0) {
     // Beyond 64 bits every double is a whole number: write its exact digits.
     char digits[400];
-    std::snprintf(digits, sizeof digits, "%.0f", integral);
+    std::snprintf(digits, sizeof digits, "%.0f", magnitude);
     const int count = static_cast<int>(std::strlen(digits));
     const int padding = std::max(0, std::min(integerStyle.minimumDigits, kMaxMinimumDigits) - count);
     KsChar* out = writer.Reserve(count + padding + decimals + 2);
@@ -149,7 +184,9 @@ void WriteReal(KsTextWriter& writer, double value, int width, int precision, boo
     return;
   }
 
-  std::uint64_t integer = static_cast<std::uint64_t>(integral);
+  // Below 2^63 truncation is floor, and cheaper.
+  std::uint64_t integer = static_cast<std::uint64_t>(magnitude);
+  const double integral = static_cast<double>(integer);
   if (integral == magnitude && precision < 0) {
     WriteNumber(writer, integer, negative, integerStyle);
     return;
@@ -158,7 +195,7 @@ void WriteReal(KsTextWriter& writer, double value, int width, int precision, boo
   // until nothing is left after the point.
   double scaled = magnitude - integral;
   int needed = 0;
-  while (needed < decimals + 1 && scaled != std::floor(scaled)) {
+  while (needed < decimals + 1 && scaled != static_cast<double>(static_cast<std::uint64_t>(scaled))) {
     scaled *= 10;
     ++needed;
   }
@@ -362,14 +399,6 @@ KsTextWriter::KsTextWriter(KsString& target, bool keep, int reserve) : m_target(
   m_open = true;
 }
 
-void KsTextWriter::Append(const KsChar* text, int count) {
-  if (count <= 0) return;
-  KsChar* out = Reserve(count);
-  if (out == nullptr) return;
-  std::memcpy(out, text, static_cast<std::size_t>(count) * sizeof(KsChar));
-  m_length += count;
-}
-
 KsChar* KsTextWriter::Grow(int count) {
   if (count < 0 || count > kMaxLength - m_length) return nullptr;
   // Closing and reopening lets the buffer grow by the usual rounding rule,
@@ -407,10 +436,15 @@ KsChar KsDecimalSeparator() {
 
 void KsSetDecimalSeparatorForTesting(KsChar separator) { g_decimalSeparator.store(separator); }
 
+// Formatting into a fresh value is always safe: the permanent empty buffer it
+// starts with is never written.
 void KsString::FormatList(const KsChar* format, const KsFormatArg* args, int count) {
   if (ReadsFrom(*this, format, args, count)) {
     KsString result;
-    result.FormatList(format, args, count);
+    {
+      KsTextWriter writer(result, false, FormatLength(format) + 16);
+      FormatInto(writer, format, args, count);
+    }
     *this = std::move(result);
     return;
   }
@@ -421,7 +455,10 @@ void KsString::FormatList(const KsChar* format, const KsFormatArg* args, int cou
 void KsString::AppendFormatList(const KsChar* format, const KsFormatArg* args, int count) {
   if (ReadsFrom(*this, format, args, count)) {
     KsString result;
-    result.FormatList(format, args, count);
+    {
+      KsTextWriter writer(result, false, FormatLength(format) + 16);
+      FormatInto(writer, format, args, count);
+    }
     Append(result);
     return;
   }

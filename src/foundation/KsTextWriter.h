@@ -4,6 +4,7 @@
 // system's UTF-8 decoder and the decimal separator of real numbers.
 
 #include <cstdint>
+#include <cstring>
 
 #include "foundation/KsString.h"
 
@@ -30,7 +31,13 @@ class KsTextWriter {
     return Grow(count);
   }
   void Commit(int count) { m_length += count; }
-  void Append(const KsChar* text, int count);
+  void Append(const KsChar* text, int count) {
+    if (count <= 0) return;
+    KsChar* out = Reserve(count);
+    if (out == nullptr) return;
+    std::memcpy(out, text, static_cast<std::size_t>(count) * sizeof(KsChar));
+    m_length += count;
+  }
   void AppendChar(KsChar c) {
     if (KsChar* out = Reserve(1)) {
       *out = c;

@@ -4,34 +4,9 @@
 #include <vector>
 
 #include "foundation/KsString.h"
+#include "foundation/PrintableText.h"
 
 namespace {
-
-std::string Printable(std::u16string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const char16_t c : text) {
-    if (c >= 0x20 && c < 0x7F) {
-      out += static_cast<char>(c);
-    } else {
-      out += "\\u";
-      for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(c >> shift) & 15];
-    }
-  }
-  return out;
-}
-
-std::string PrintableBytes(std::string_view bytes) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const char b : bytes) {
-    const auto byte = static_cast<unsigned char>(b);
-    if (!out.empty()) out += ' ';
-    out += kHex[byte >> 4];
-    out += kHex[byte & 15];
-  }
-  return out;
-}
 
 std::string Bytes(std::initializer_list<int> values) {
   std::string bytes;
@@ -387,4 +362,18 @@ TEST(KsStringBase64, EveryLengthRoundTrips) {
     s.ToBase64(bytes.data(), length);
     ASSERT_EQ(s.FromBase64(), bytes.substr(0, static_cast<std::size_t>(length)));
   }
+}
+
+// A source that lies in the value's own buffer is read before the buffer is
+// reused or released.
+TEST(KsStringDecodeText, SourceInsideTheValue) {
+  KsString s(u"ABCD");
+  s.DecodeText(s.Chars(), 8, kKsEncodingUtf16);
+  EXPECT_EQ(s, u"ABCD");
+  s.FromUtf16(s.Chars() + 1, -1, false);
+  EXPECT_EQ(s, u"BCD");
+  s.ToBase64(s.Chars(), 6);
+  EXPECT_EQ(s, u"QgBDAEQA");
+  s.FromUtf8(reinterpret_cast<const char*>(s.Chars()), 3);  // "Q\0g": stops at the 0 byte
+  EXPECT_EQ(s, u"Q");
 }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -8,23 +7,9 @@
 
 #include "foundation/KsString.h"
 #include "foundation/KsTextWriter.h"
+#include "foundation/PrintableText.h"
 
 namespace {
-
-// Readable form of a text for failure messages: ASCII as is, the rest as \uXXXX.
-std::string Printable(std::u16string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const char16_t c : text) {
-    if (c >= 0x20 && c < 0x7F) {
-      out += static_cast<char>(c);
-    } else {
-      out += "\\u";
-      for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(c >> shift) & 15];
-    }
-  }
-  return out;
-}
 
 struct FormatCase {
   const char16_t* format;
@@ -208,8 +193,14 @@ TEST(KsStringFormat, AppendFormatExtendsAndFormatReplaces) {
   KsString s(u"x=");
   s.AppendFormat(u"%d", 5);
   EXPECT_EQ(s, u"x=5");
+  const KsString copy = s;
   s.Format(u"y=%d", 6);
   EXPECT_EQ(s, u"y=6");
+  EXPECT_EQ(copy, u"x=5");
+  KsString appended = copy;
+  appended.AppendFormat(u"%s", u"!");
+  EXPECT_EQ(appended, u"x=5!");
+  EXPECT_EQ(copy, u"x=5");
 
   // Growing through many appends keeps every piece.
   KsString text;
@@ -231,6 +222,11 @@ TEST(KsStringFormat, OwnValueAsArgumentOrFormat) {
   KsString format(u"%d and %s");
   format.Format(format.Chars(), 5, format.Chars() + 3);
   EXPECT_EQ(format, u"5 and and %s");
+  KsString empty;
+  empty.Format(empty.Chars(), 1);
+  EXPECT_TRUE(empty.IsEmpty());
+  empty.AppendFormat(empty.Chars(), 1);
+  EXPECT_TRUE(empty.IsEmpty());
   // A copy taken before keeps its text.
   KsString shared(u"v%d");
   const KsString copy = shared;
