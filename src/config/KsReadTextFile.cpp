@@ -1,24 +1,31 @@
 #include "config/KsReadTextFile.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <limits>
 #include <string>
-#include <system_error>
 
-// Reads through the C++ library for now; once the platform seam is on main this
-// goes through its file functions, so simulated-machine paths resolve too.
+#include "foundation/KsHandle.h"
+#include "platform/SysFile.h"
+
+// Local paths only; reading URLs arrives with the HTTP file loader, which will
+// take over this entry.
 bool KsReadTextFile(const KsChar* path, KsString& text) {
   if (path == nullptr || *path == 0) return false;
-  const std::filesystem::path file{std::u16string(path)};
-  std::error_code error;
-  const std::uintmax_t size = std::filesystem::file_size(file, error);
-  if (error || size > static_cast<std::uintmax_t>(std::numeric_limits<int>::max())) return false;
-  std::ifstream stream(file, std::ios::binary);
-  if (!stream) return false;
-  std::string bytes(static_cast<size_t>(size), '\0');
-  if (!stream.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) return false;
-  text.DecodeText(bytes.data(), static_cast<int>(bytes.size()), kKsEncodingDetect);
+  KsFileHandle file(ks::sys::CreateFile(path, ks::sys::GENERIC_READ,
+                                        ks::sys::FILE_SHARE_READ | ks::sys::FILE_SHARE_WRITE, nullptr,
+                                        ks::sys::OPEN_EXISTING, ks::sys::FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  ks::sys::LARGE_INTEGER size{};
+  if (!ks::sys::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 || size.QuadPart > 0x7FFFFFFF) return false;
+  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+  size_t filled = 0;
+  while (filled < bytes.size()) {
+    ks::sys::DWORD read = 0;
+    if (!ks::sys::ReadFile(file.Get(), bytes.data() + filled, static_cast<ks::sys::DWORD>(bytes.size() - filled), &read,
+                           nullptr)) {
+      return false;
+    }
+    if (read == 0) break;  // the file shrank meanwhile: take what is there
+    filled += read;
+  }
+  text.DecodeText(bytes.data(), static_cast<int>(filled), kKsEncodingDetect);
   return true;
 }

@@ -2,12 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "TestMachine.h"
 #include "config/TestText.h"
 
 namespace {
@@ -313,22 +312,22 @@ TEST(KsXmlDocumentWrite, AddsElementsAndAttributes) {
   EXPECT_FALSE(document.AddElement(u"", u"x"));
 }
 
-// Load reads a local file with encoding detection; a file that cannot be read
-// leaves the document as it was.
-TEST(KsXmlDocumentLoad, ReadsLocalFiles) {
-  const std::filesystem::path path = std::filesystem::temp_directory_path() / "KsXmlDocumentLoad.xml";
-  {
-    std::ofstream file(path, std::ios::binary);
-    file << "\xFF\xFE";
-    for (char16_t c : std::u16string(u"<r>\u00E9</r>")) file << static_cast<char>(c & 0xFF) << static_cast<char>(c >> 8);
-  }
+// Load reads a file through the platform seam with encoding detection; a file
+// that cannot be read leaves the document as it was.
+class KsXmlDocumentLoad : public TestMachine {};
+
+TEST_F(KsXmlDocumentLoad, ReadsFilesThroughTheSeam) {
+  const std::u16string path = Path(u"Install.xml");
+  ASSERT_TRUE(WriteText(path, std::string("\xFF\xFE<\0r\0>\0\xE9\0<\0/\0r\0>\0", 18)));
   KsXmlDocument document;
-  EXPECT_TRUE(document.Load(KsString(path.u16string()).Chars()));
+  EXPECT_TRUE(document.Load(path.c_str()));
   EXPECT_EQ(Printable(document.GetPathData(u"/r")), "\\u00E9");
-  std::filesystem::remove(path);
-  EXPECT_FALSE(document.Load(KsString(path.u16string()).Chars()));
+  EXPECT_FALSE(document.Load(Path(u"Missing.xml").c_str()));
   EXPECT_EQ(Printable(document.GetPathData(u"/r")), "\\u00E9");
   EXPECT_FALSE(document.Load(nullptr));
+  ASSERT_TRUE(WriteText(path, "<r><a>"));
+  EXPECT_FALSE(document.Load(path.c_str()));
+  EXPECT_EQ(Printable(document.GetResult()), "Element 'a' at offset 3 not ended");
 }
 
 // Hostile input: every prefix of a real file, deep nesting, huge attributes,
