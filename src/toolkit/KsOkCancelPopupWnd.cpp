@@ -27,7 +27,7 @@ void KsOkCancelPopupWnd::LayOutBottomButtons() {
   if (!row || !GetClientRect(&client)) return;
   int top = client.bottom - kMargin - KsPopupBottomButtonsWnd::kButtonHeight;
   row->MoveAndSize(RECT{kMargin, top, client.right - kMargin, top + KsPopupBottomButtonsWnd::kButtonHeight});
-  row->LayOut(kDefaultSpacing, kLeftId);
+  row->LayOutButtons(kDefaultSpacing, kLeftId);
 }
 
 bool KsOkCancelPopupWnd::OnSize(int, int, int) {

@@ -4,7 +4,7 @@ void KsPopupBottomButtonsWnd::AddButton(int commandId, const KsChar* text) {
   m_buttons.push_back(Button{commandId, KsString(text), RECT{}});
 }
 
-void KsPopupBottomButtonsWnd::LayOut(int spacing, int leftId) {
+void KsPopupBottomButtonsWnd::LayOutButtons(int spacing, int leftId) {
   RECT client{};
   if (!GetClientRect(&client)) return;
   int right = client.right;

@@ -18,7 +18,7 @@ class KsPopupBottomButtonsWnd : public KsControlWnd {
   void AddButton(int commandId, const KsChar* text);
   // Right-aligned in reverse order of addition, spacing apart; the button
   // with leftId (if any) at the left edge.
-  void LayOut(int spacing, int leftId);
+  void LayOutButtons(int spacing, int leftId);
   const std::vector<Button>& GetButtons() const { return m_buttons; }
   // The button's rectangle in the popup's client coordinates; false when there is none.
   bool GetButtonRect(int commandId, RECT* rect);
