@@ -615,7 +615,9 @@ BOOL MoveFileEx(const WCHAR* existingFileName, const WCHAR* newFileName, DWORD f
     if (!CopyFile(existingFileName, newFileName, FALSE)) return FALSE;
     return DeleteFile(existingFileName) ? TRUE : FALSE;
   }
-  if (::rename(from.host.c_str(), to.host.c_str()) != 0) return Fail(ErrnoToError(errno));
+  // A rename that changes only case keeps the new spelling.
+  std::string destination = sameFile ? to.host.substr(0, to.host.rfind('/') + 1) + Utf8(to.lastName) : to.host;
+  if (::rename(from.host.c_str(), destination.c_str()) != 0) return Fail(ErrnoToError(errno));
   if (to.exists && !sameFile) ReleaseSpace(to.drive, target.st_size);
   return TRUE;
 }

@@ -118,6 +118,9 @@ struct SystemAccess {
 std::u16string SpecialFolderPath(const Identity& identity, bool process64, int csidl);
 bool OpenRegistry(MachineState* machine, bool create, std::string* error);
 void CloseRegistry(MachineState* machine);
+// Many registry calls as one transaction (a failing call inside does not undo the others).
+bool BeginBatch();
+bool EndBatch(bool commit);
 bool WriteRegistryDefaults(const Identity& identity, std::string* error);
 
 void Journal(const std::string& what, const std::string& details);

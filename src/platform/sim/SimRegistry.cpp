@@ -115,15 +115,22 @@ bool Exec(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, 
 // One transaction; rolled back unless committed.
 class Transaction {
  public:
+  // Inside an outer transaction (filling a new registry) it joins that one.
   Transaction(sqlite3* db, bool write) : m_db(db) {
+    m_nested = sqlite3_get_autocommit(db) == 0;
+    if (m_nested) {
+      m_rc = SQLITE_OK;
+      return;
+    }
     m_rc = sqlite3_exec(db, write ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr);
     m_open = m_rc == SQLITE_OK;
   }
   ~Transaction() {
     if (m_open) Exec(m_db, "ROLLBACK");
   }
-  LSTATUS Begun() const { return m_open ? LSTATUS(0) : FromSqlite(m_rc); }
+  LSTATUS Begun() const { return m_open || m_nested ? LSTATUS(0) : FromSqlite(m_rc); }
   LSTATUS Commit() {
+    if (m_nested) return 0;
     m_rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
     if (m_rc == SQLITE_OK) m_open = false;
     return FromSqlite(m_rc);
@@ -133,6 +140,7 @@ class Transaction {
   sqlite3* m_db;
   int m_rc;
   bool m_open = false;
+  bool m_nested = false;
 };
 
 std::int64_t Now() {
@@ -423,6 +431,9 @@ LSTATUS ParseFullPath(const std::u16string& keyPath, std::int64_t* root, std::ve
 
 }  // namespace
 
+bool BeginBatch() { return Database() && Exec(Database(), "BEGIN IMMEDIATE"); }
+bool EndBatch(bool commit) { return Database() && Exec(Database(), commit ? "COMMIT" : "ROLLBACK"); }
+
 SystemAccess::SystemAccess() { ++t_systemAccess; }
 SystemAccess::~SystemAccess() { --t_systemAccess; }
 
@@ -437,7 +448,9 @@ bool OpenRegistry(MachineState* machine, bool create, std::string* error) {
   }
   sqlite3_busy_timeout(db, kBusyTimeoutMs);
   sqlite3_extended_result_codes(db, 0);
-  bool ok = Exec(db, "PRAGMA journal_mode=WAL") && Exec(db, "PRAGMA synchronous=NORMAL");
+  // A new registry is filled in one go and is worthless if that fails, so it
+  // skips syncing until it is whole.
+  bool ok = Exec(db, "PRAGMA journal_mode=WAL") && Exec(db, create ? "PRAGMA synchronous=OFF" : "PRAGMA synchronous=NORMAL");
   if (ok && create) {
     ok = Exec(db,
               "BEGIN;"

@@ -100,6 +100,10 @@ bool CreateKey(sys::HKEY root, const std::u16string& key) {
 bool WriteRegistryDefaults(const Identity& id, std::string* error) {
   SystemAccess system;
   using namespace sys;
+  if (!BeginBatch()) {
+    *error = "cannot write the registry";
+    return false;
+  }
   const bool xp = id.IsXpLayout();
   bool ok = true;
   auto folder = [&](int csidl) { return SpecialFolderPath(id, true, csidl); };
@@ -184,6 +188,7 @@ bool WriteRegistryDefaults(const Identity& id, std::string* error) {
   ok = ok && SetString(HKEY_LOCAL_MACHINE, u"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment",
                        u"windir", u"%SystemRoot%", REG_EXPAND_SZ);
   ok = ok && CreateKey(HKEY_USERS, u".DEFAULT\\Software");
+  ok = EndBatch(ok) && ok;
   if (!ok) *error = "cannot write the registry defaults";
   return ok;
 }
