@@ -140,7 +140,7 @@ bool FindVersionResource(const std::uint8_t* image, std::size_t size, std::size_
   if (!RvaToOffset(sections, dataRva, &dataOffset) || dataOffset > size || size - dataOffset < dataSize ||
       dataSize < 6)
     return false;
-  std::uint32_t blockLength;
+  std::uint32_t blockLength = 0;
   Read16(image, size, dataOffset, &blockLength);
   if (blockLength < 6 || blockLength > dataSize) return false;
   *offset = dataOffset;
