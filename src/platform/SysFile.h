@@ -3,6 +3,7 @@
 // and the INI profile readers. Paths are Windows paths; results and last-error
 // codes are those of the Windows calls of the same names.
 
+#include "platform/SysHandle.h"
 #include "platform/SysTypes.h"
 
 namespace ks::sys {
@@ -80,8 +81,6 @@ DWORD GetFileSize(HANDLE file, DWORD* fileSizeHigh);
 BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size);
 BOOL GetFileTime(HANDLE file, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite);
 BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess, const FILETIME* lastWrite);
-// Closes any HANDLE of the seam (files, processes, named objects, tokens).
-BOOL CloseHandle(HANDLE object);
 
 BOOL CopyFile(const WCHAR* existingFileName, const WCHAR* newFileName, BOOL failIfExists);
 BOOL MoveFile(const WCHAR* existingFileName, const WCHAR* newFileName);

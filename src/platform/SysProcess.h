@@ -2,6 +2,7 @@
 // Processes and waiting. A process started through the seam is a real process;
 // its handle is waited on, queried and closed like any HANDLE.
 
+#include "platform/SysHandle.h"
 #include "platform/SysTypes.h"
 
 namespace ks::sys {

@@ -3,6 +3,7 @@
 // "Global\" and "Local\" prefixes are seen by every process of the machine;
 // creating an existing object succeeds with ERROR_ALREADY_EXISTS.
 
+#include "platform/SysHandle.h"
 #include "platform/SysTypes.h"
 
 #include <cstddef>

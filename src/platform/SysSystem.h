@@ -2,6 +2,7 @@
 // System identity and control: OS version, processor features, WOW64, system
 // folders and their redirection, rights, restart, network state, key state.
 
+#include "platform/SysHandle.h"
 #include "platform/SysTypes.h"
 
 namespace ks::sys {

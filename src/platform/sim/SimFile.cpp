@@ -205,11 +205,11 @@ void FillFindData(const std::u16string& name, const std::string& host, const str
 }
 
 bool RecordDelayedMove(const ResolvedPath& from, const ResolvedPath* to, bool replace) {
-  std::vector<std::u16string> entries{u"\\??\\" + from.windows};
+  std::vector<std::u16string> entries{u"\\??\\" + from.given};
   if (!to)
     entries.push_back(u"");
   else
-    entries.push_back((replace ? u"!\\??\\" : u"\\??\\") + to->windows);
+    entries.push_back((replace ? u"!\\??\\" : u"\\??\\") + to->given);
   return AppendMultiString(u"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager",
                            u"PendingFileRenameOperations", entries);
 }

@@ -57,6 +57,7 @@ struct ResolvedPath {
   bool isDirectory = false;
   bool isRoot = false;
   std::u16string lastName;  // the last segment as given (wildcards kept)
+  std::u16string given;     // the full path in the caller's spelling, as Windows records it
 };
 // Applies Windows path rules; false with the last error set. The result never
 // leaves the machine's drives.

@@ -225,6 +225,9 @@ bool ResolvePath(const std::u16string& input, ResolvedPath* out, bool allowWildc
   out->isDirectory = exists && isDirectory;
   out->isRoot = segments.size() == first;
   out->lastName = segments.size() > first ? segments.back() : std::u16string();
+  out->given = unc ? u"\\" : std::u16string(1, char16_t(drive)) + u":";
+  for (auto& segment : segments) out->given += u"\\" + segment;
+  if (segments.empty()) out->given += u"\\";
   if (IsDenied(*out)) return Fail(sys::ERROR_ACCESS_DENIED);
   return true;
 }

@@ -177,7 +177,9 @@ BOOL WritePrivateProfileString(const WCHAR* appName, const WCHAR* keyName, const
   Profile profile;
   std::string host;
   if (!LoadProfile(fileName, &profile, &host)) return FALSE;
-  if (!profile.exists && !ParentExists(ResolvedPath{host, {}, 0, false, false, false, {}})) return FALSE;
+  ResolvedPath target;
+  target.host = host;
+  if (!profile.exists && !ParentExists(target)) return FALSE;
   std::vector<std::u16string> out;
   std::u16string section;
   bool inSection = false, done = false, sectionSeen = false;

@@ -154,7 +154,9 @@ bool WriteRegistryDefaults(const Identity& id, std::string* error) {
       {u"Common Start Menu", folder(CSIDL_COMMON_STARTMENU)},
       {u"Common Startup", folder(CSIDL_COMMON_STARTUP)},
   };
-  for (auto& [name, path] : commonFolders) ok = ok && SetString(HKEY_LOCAL_MACHINE, shellFolders, name, path);
+  for (auto& software : softwareRoots)
+    for (auto& [name, path] : commonFolders)
+      ok = ok && SetString(HKEY_LOCAL_MACHINE, software + shellFolders.substr(8), name, path);
   const std::u16string userFolders[][2] = {
       {u"AppData", folder(CSIDL_APPDATA)},
       {u"Local AppData", folder(CSIDL_LOCAL_APPDATA)},
