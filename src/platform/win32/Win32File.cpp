@@ -86,8 +86,6 @@ BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAcce
   return ::SetFileTime(file, As<::FILETIME>(creation), As<::FILETIME>(lastAccess), As<::FILETIME>(lastWrite));
 }
 
-BOOL CloseHandle(HANDLE object) { return ::CloseHandle(object); }
-
 BOOL CopyFile(const WCHAR* existingFileName, const WCHAR* newFileName, BOOL failIfExists) {
   return ::CopyFileW(Wide(existingFileName), Wide(newFileName), failIfExists);
 }
