@@ -1,5 +1,6 @@
 #include "foundation/KsStringArray.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -9,15 +10,30 @@
 
 namespace {
 
+// First c in [from, end), or null. Tests four units per step: a lane of
+// v ^ pattern is 0 where c is; the lowest flagged lane is always a true match.
+const KsChar* FindUnit(const KsChar* from, const KsChar* end, KsChar c) {
+  static_assert(std::endian::native == std::endian::little, "the lowest lane is the first unit");
+  constexpr std::uint64_t kOnes = 0x0001000100010001u;
+  constexpr std::uint64_t kHighs = 0x8000800080008000u;
+  const std::uint64_t pattern = kOnes * c;
+  for (; end - from >= 4; from += 4) {
+    std::uint64_t v;
+    std::memcpy(&v, from, sizeof v);
+    v ^= pattern;
+    const std::uint64_t hits = (v - kOnes) & ~v & kHighs;
+    if (hits != 0) return from + std::countr_zero(hits) / 16;
+  }
+  for (; from < end; ++from) {
+    if (*from == c) return from;
+  }
+  return nullptr;
+}
+
 // Next exact occurrence of delimiter at or after from, or null.
 const KsChar* FindDelimiter(const KsChar* from, const KsChar* end, const KsChar* delimiter, int delimiterLength) {
   const KsChar first = delimiter[0];
-  if (delimiterLength == 1) {
-    for (; from < end; ++from) {
-      if (*from == first) return from;
-    }
-    return nullptr;
-  }
+  if (delimiterLength == 1) return FindUnit(from, end, first);
   for (const KsChar* last = end - delimiterLength; from <= last; ++from) {
     if (*from == first &&
         std::memcmp(from + 1, delimiter + 1, sizeof(KsChar) * static_cast<size_t>(delimiterLength - 1)) == 0) {
@@ -45,6 +61,16 @@ void KsStringArray::Split(const KsChar* text, const KsChar* delimiter, bool trim
 
 void KsStringArray::SplitUnits(const KsChar* text, int length, const KsChar* delimiter, bool trim) {
   const int delimiterLength = KsTextLength(delimiter);
+  // The text may be one of the items about to be replaced: keep its buffer alive.
+  KsString source;
+  const auto address = reinterpret_cast<std::uintptr_t>(text);
+  for (const KsString& item : *this) {
+    const auto begin = reinterpret_cast<std::uintptr_t>(item.Chars());
+    if (address >= begin && address <= begin + sizeof(KsChar) * static_cast<size_t>(item.GetLength())) {
+      source = item;
+      break;
+    }
+  }
   int count = 0;
   auto put = [&](const KsChar* begin, const KsChar* end) {
     const std::u16string_view piece(begin, static_cast<size_t>(end - begin));

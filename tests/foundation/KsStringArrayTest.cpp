@@ -30,6 +30,34 @@ KsStringArray MakeArray(std::initializer_list<const KsChar*> items) {
   return array;
 }
 
+int Refs(const KsString& s) { return s.Buffer()->refs.load(); }
+
+// Items share their buffers with the values they were made from and release them on every path out.
+TEST(KsStringArrayItems, ShareAndRelease) {
+  const KsString text(u"shared text");
+  {
+    KsStringArray array;
+    array.Add(text);
+    array.Add(text);
+    array.Add(text);
+    EXPECT_EQ(Refs(text), 4);
+    array.RemoveAt(0);
+    EXPECT_EQ(Refs(text), 3);
+    array.SetAt(0, KsString(u"other"));
+    EXPECT_EQ(Refs(text), 2);
+    array.SetSize(6);
+    EXPECT_TRUE(array[5].IsEmpty()) << "new items are empty text";
+    KsStringArray copy(array);
+    EXPECT_EQ(Refs(text), 3);
+    copy.Split(u"a;b", u";");  // replaced items release theirs
+    EXPECT_EQ(Refs(text), 2);
+    array.SetSize(1);
+    EXPECT_EQ(Refs(text), 1);
+    array.Add(text);
+  }
+  EXPECT_EQ(Refs(text), 1);
+}
+
 // Pieces between delimiters, empty ones included except after a final delimiter.
 TEST(KsStringArraySplit, Table) {
   struct Case {
@@ -56,6 +84,7 @@ TEST(KsStringArraySplit, Table) {
       {u" a ; b ;  ", u";", false, {" a ", " b ", "  "}},
       {u"a ;  ; b", u";", true, {"a", "", "b"}},
       {u" solo ", u";", true, {" solo "}},
+      {u"a <> b<>\tc ", u"<>", true, {"a", "b", "c"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "Split(\"" << Narrow(c.text) << "\", \"" << Narrow(c.delimiter) << "\", "
@@ -63,6 +92,41 @@ TEST(KsStringArraySplit, Table) {
     KsStringArray array;
     array.Split(c.text, c.delimiter, c.trim);
     EXPECT_EQ(Items(array), c.expected);
+  }
+}
+
+// Every short text over a small alphabet splits as a plain left-to-right scan
+// would: delimiters at each position, neighbours that differ in one bit, code
+// units above 0x8000.
+TEST(KsStringArraySplit, AgreesWithAPlainScan) {
+  const std::u16string alphabet = u";:\uFF1B\uFF1A";
+  for (KsChar delimiter : {u';', u'\uFF1B'}) {
+    for (int length = 1; length <= 7; ++length) {
+      int combinations = 1;
+      for (int i = 0; i < length; ++i) combinations *= static_cast<int>(alphabet.size());
+      for (int n = 0; n < combinations; ++n) {
+        std::u16string text;
+        for (int i = 0, rest = n; i < length; ++i, rest /= static_cast<int>(alphabet.size())) {
+          text += alphabet[rest % alphabet.size()];
+        }
+        std::vector<std::u16string> expected(1);
+        for (KsChar c : text) {
+          if (c == delimiter) {
+            expected.emplace_back();
+          } else {
+            expected.back() += c;
+          }
+        }
+        if (expected.size() > 1 && expected.back().empty()) expected.pop_back();
+
+        const KsChar delimiterText[2] = {delimiter, 0};
+        KsStringArray array;
+        array.Split(text.c_str(), delimiterText);
+        std::vector<std::u16string> items;
+        for (const KsString& item : array) items.emplace_back(item.View());
+        ASSERT_EQ(items, expected) << "text " << n << " of length " << length;
+      }
+    }
   }
 }
 
@@ -75,6 +139,18 @@ TEST(KsStringArraySplit, ReplacesPreviousItems) {
   EXPECT_EQ(Items(array), (std::vector<std::string>{"1", "2", "3", "4", "5"}));
   array.Split(u"", u";");
   EXPECT_EQ(array.GetSize(), 0);
+
+  // The text may be an item of the array itself, replaced while the rest is still being read
+  // (a buffer this long is freed at once, where AddressSanitizer sees it).
+  const std::u16string longItem = u"alpha;" + std::u16string(2000, u'b') + u";gamma";
+  array = MakeArray({longItem.c_str(), u"other", u"more"});
+  array.Split(array[0].Chars(), u";");
+  ASSERT_EQ(array.GetSize(), 3);
+  EXPECT_EQ(array[0], u"alpha");
+  EXPECT_EQ(array[1].GetLength(), 2000);
+  EXPECT_EQ(array[2], u"gamma");
+  array.Split(array[2], u"m");
+  EXPECT_EQ(Items(array), (std::vector<std::string>{"ga", "", "a"}));
 }
 
 TEST(KsStringArrayJoin, Table) {

@@ -1,7 +1,7 @@
 // The Windows side of the fixture: the real machine. Each test gets a fresh
 // scratch folder under the user's temporary folder and a fresh scratch key,
 // both removed afterwards; the helper program and module are the ones built
-// beside the test program. Everything goes through ks::sys, as in the tests.
+// beside the test programs. Everything goes through ks::sys, as in the tests.
 
 #include "TestMachine.h"
 
