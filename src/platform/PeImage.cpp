@@ -206,7 +206,7 @@ std::vector<std::uint8_t> BuildImageWithVersion(const VersionSpec& spec) {
   const std::uint32_t rawSize = (rsrcSize + kFileAlignment - 1) / kFileAlignment * kFileAlignment;
   const std::uint32_t virtualSize = (rsrcSize + kSectionAlignment - 1) / kSectionAlignment * kSectionAlignment;
 
-  std::vector<std::uint8_t> image(kFileAlignment, 0);
+  std::vector<std::uint8_t> image(kFileAlignment + rawSize, 0);
   image[0] = 'M';
   image[1] = 'Z';
   Put32(&image, 0x3C, 0x40);
@@ -246,8 +246,7 @@ std::vector<std::uint8_t> BuildImageWithVersion(const VersionSpec& spec) {
   Put32(&image, section + 16, rawSize);
   Put32(&image, section + 20, kFileAlignment);
   Put32(&image, section + 36, 0x40000040);
-  image.insert(image.end(), rsrc.begin(), rsrc.end());
-  image.resize(kFileAlignment + rawSize, 0);
+  for (std::size_t i = 0; i < rsrc.size(); ++i) image[kFileAlignment + i] = rsrc[i];
   return image;
 }
 

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <new>
 #include <set>
 #include <sstream>
 
@@ -282,10 +283,11 @@ void ApplyEnvironment(MachineState* machine) {
 
 }  // namespace
 
-std::recursive_mutex& Lock() {
-  static std::recursive_mutex mutex;
-  return mutex;
+namespace {
+std::recursive_mutex g_lock;
 }
+
+std::recursive_mutex& Lock() { return g_lock; }
 
 MachineState* Machine() {
   if (!g_machine && !g_triedEnvironment) {
@@ -667,6 +669,8 @@ bool SetIdentity(const Identity& identity) {
 }
 
 bool ReattachAfterFork() {
+  // The parent may have held the lock when it forked: the child starts afresh.
+  new (&g_lock) std::recursive_mutex;
   std::lock_guard lock(Lock());
   if (!g_machine) return false;
   g_machine->registry = nullptr;  // the parent's connection: never touched again here
