@@ -68,7 +68,9 @@ void KsStringGlobals::FillTables() {
 
 KsChar KsStringGlobals::FoldWide(KsChar c) noexcept {
   const wint_t lower = std::towlower(static_cast<wint_t>(c));
-  return lower <= 0xFFFF ? static_cast<KsChar>(lower) : c;
+  // A shift, not "<= 0xFFFF": wint_t is 16 bits on Windows, where that test is
+  // always true and a warning.
+  return (static_cast<std::uint32_t>(lower) >> 16) == 0 ? static_cast<KsChar>(lower) : c;
 }
 
 bool KsStringGlobals::WideHasClass(KsChar c, std::uint8_t bits) noexcept {
