@@ -26,6 +26,9 @@ double KsTimer::Elapsed(bool restart) {
   if (restart) m_startCounter = counter;
   const double tickMs = KsTimerLowPrecision::Elapsed(restart);
   double elapsed = counterMs;
-  if (counterMs - tickMs > kMaximumDisagreementMs || tickMs - counterMs > kMaximumDisagreementMs) elapsed = tickMs;
+  // Without a counter its time would read 0: the ticks are all there is.
+  if (m_millisecondsPerTick == 0.0 || counterMs - tickMs > kMaximumDisagreementMs ||
+      tickMs - counterMs > kMaximumDisagreementMs)
+    elapsed = tickMs;
   return elapsed < 0.0 ? 0.0 : elapsed;
 }

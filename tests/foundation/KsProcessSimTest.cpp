@@ -110,3 +110,16 @@ TEST_F(KsProcessSimTest, PackageInstallerGetsOneArgumentText) {
     EXPECT_EQ(runs.back(), expected);
   }
 }
+
+// A document goes to its handler, here one with no process to wait for: the
+// run answers true at once although waiting was asked for. (On Windows the
+// handler may be a new process, which is why this case runs on the host only.)
+TEST_F(KsProcessSimTest, DocumentAnswersTrueWithoutWaiting) {
+  RecordingTools tools;
+  ASSERT_TRUE(WriteText(Path(u"notes.txt"), "text"));
+  EXPECT_TRUE(RunProgram(Path(u"notes.txt").c_str(), KsStringArray(), true, true, false, -1));
+  EXPECT_TRUE(tools.LinesStartingWith(u"Running process").empty());
+  EXPECT_TRUE(tools.LinesStartingWith(u"Waiting").empty());
+  ASSERT_FALSE(Journal("open").empty());
+  EXPECT_EQ(Journal("open").back(), "open " + Narrow(Path(u"notes.txt")));
+}

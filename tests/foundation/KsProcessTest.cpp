@@ -90,15 +90,6 @@ TEST_F(KsProcessTest, ProgramThatDoesNotStartIsLoggedAndFalse) {
   EXPECT_TRUE(tools.LinesStartingWith(u"Running process").empty());
 }
 
-// A document goes to its handler: no process to wait for, answered true.
-TEST_F(KsProcessTest, DocumentAnswersTrueWithoutWaiting) {
-  RecordingTools tools;
-  ASSERT_TRUE(WriteText(Path(u"notes.txt"), "text"));
-  EXPECT_TRUE(RunProgram(Path(u"notes.txt").c_str(), List({}), true, true, false, -1));
-  EXPECT_TRUE(tools.LinesStartingWith(u"Running process").empty());
-  EXPECT_TRUE(tools.LinesStartingWith(u"Waiting").empty());
-}
-
 TEST_F(KsProcessTest, ProgramNotWaitedForIsStartedAndReleased) {
   RecordingTools tools;
   EXPECT_TRUE(RunProgram(ChildProgram().c_str(), List({u"exit", u"0"}), true, false, false, -1));
