@@ -1,5 +1,9 @@
 #include "foundation/KsThread.h"
 
+#include <string>
+
+#include "foundation/IKsMainThreadMessageManager.h"
+
 #include "TestMachine.h"
 #include "platform/SysProcess.h"
 #include "platform/SysSync.h"
@@ -28,6 +32,22 @@ class WaitingThread : public KsThread {
 
  private:
   bool m_result;
+};
+
+// A message manager that records what it is asked, in order.
+class RecordingManager final : public IKsMainThreadMessageManager {
+ public:
+  RecordingManager() { SetKsMainThreadMessageManager(this); }
+  ~RecordingManager() { SetKsMainThreadMessageManager(nullptr); }
+  void Register(IMainThreadMessageManagerCallback*) override { calls += "register "; }
+  void Unregister(IMainThreadMessageManagerCallback*) override { calls += "unregister "; }
+  void Process(IMainThreadMessageManagerCallback*) override { calls += "process "; }
+  std::string calls;
+};
+
+class RegisteringThread : public WaitingThread {
+ public:
+  RegisteringThread() { m_registerOnStart = true; }
 };
 
 class KsThreadTest : public TestMachine {};
@@ -115,4 +135,26 @@ TEST_F(KsThreadTest, DefaultRunEndsOnAStopRequest) {
   KsThread thread;
   ASSERT_TRUE(thread.Start());
   EXPECT_TRUE(thread.Stop());
+}
+
+// A thread that registers on start is unregistered at stop, after the
+// manager's per-object operation when asked; without a manager nothing happens.
+TEST_F(KsThreadTest, RegistersWithTheMessageManagerWhileRunning) {
+  struct Case {
+    bool callBeforeUnregister;
+    const char* calls;
+  };
+  const Case cases[] = {{false, "register unregister "}, {true, "register process unregister "}};
+  for (const Case& item : cases) {
+    SCOPED_TRACE(item.calls);
+    RecordingManager manager;
+    RegisteringThread thread;
+    thread.SetCallBeforeUnregister(item.callBeforeUnregister);
+    ASSERT_TRUE(thread.Start());
+    EXPECT_TRUE(thread.Stop());
+    EXPECT_EQ(manager.calls, item.calls);
+  }
+  RegisteringThread alone;
+  ASSERT_TRUE(alone.Start());
+  EXPECT_TRUE(alone.Stop());
 }
