@@ -1,8 +1,7 @@
 #include "foundation/KsProcess.h"
 
-#include <atomic>
-
 #include "foundation/KsHandle.h"
+#include "foundation/KsProductPaths.h"
 #include "foundation/KsStringArray.h"
 #include "foundation/KsTimer.h"
 #include "foundation/KsTools.h"
@@ -24,8 +23,6 @@ constexpr ks::sys::DWORD kPumpingWaitStepMs = 10;
 constexpr ks::sys::DWORD kWaitStepMs = 500;
 constexpr ks::sys::UINT kKilledExitCode = 0xFFFFFFFF;
 constexpr ks::sys::DWORD kWorkingFolderLength = 2080;
-
-std::atomic<KsProgramFolderSource> g_programFolderSource{nullptr};
 
 // Waits for the process; true when it ended by itself.
 bool WaitForProgram(ks::sys::HANDLE process, bool pumpMessages, int timeLimitMs) {
@@ -53,15 +50,6 @@ bool WaitForProgram(ks::sys::HANDLE process, bool pumpMessages, int timeLimitMs)
       if (IKsWindowService* windows = KsToolsWindowService()) windows->PumpMessages();
     }
   }
-}
-
-KsString WindowsFolder() {
-  ks::sys::WCHAR buffer[ks::sys::MAX_PATH] = {};
-  const ks::sys::UINT length = ks::sys::GetWindowsDirectory(buffer, ks::sys::MAX_PATH);
-  if (length == 0 || length >= ks::sys::MAX_PATH) return KsString();
-  KsString folder(buffer);
-  if (folder.IsEmpty() || folder[folder.GetLength() - 1] != u'\\') folder += u'\\';
-  return folder;
 }
 
 // Kernel32 entries looked up by name: older systems lack them.
@@ -148,11 +136,8 @@ bool RunProgramAndWait(const KsString& file, bool show, const KsString& paramete
   return RunProgram(file, list, show, true, pumpMessages, timeLimitMs);
 }
 
-void SetKsProgramFolderSource(KsProgramFolderSource source) { g_programFolderSource = source; }
-
 bool RunPackageInstallerCommand(const KsString& arguments) {
-  const KsProgramFolderSource source = g_programFolderSource;
-  KsString file = source != nullptr ? source() : KsString();
+  KsString file = KsProductPaths::Get().GetProgramFolder();
   file += u"PackageInstaller.exe";
   return RunProgramAndWait(file, true, arguments, false, -1);
 }
@@ -173,7 +158,7 @@ bool RegisterWithRegSvr32(const KsString& path, bool registerIt, bool nativeTool
   parameters += u"\"";
   parameters += path;
   parameters += u"\"";
-  KsString program = WindowsFolder();
+  KsString program = KsProductPaths::GetWindowsFolder();
   program += u"system32\\RegSvr32.exe";
   RunProgramAndWait(program, false, parameters, true, -1);
 

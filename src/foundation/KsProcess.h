@@ -20,17 +20,12 @@ bool RunProgram(const KsString& file, const KsStringArray& parameters, bool show
 bool RunProgramAndWait(const KsString& file, bool show, const KsString& parameters, bool pumpMessages,
                        int timeLimitMs);
 
-// Runs the product's package installer (in the program folder) with arguments,
-// shown, waiting without limit.
+// Runs the product's package installer (in the program folder of the product
+// paths, or by its bare name while that is empty) with arguments, shown,
+// waiting without limit.
 bool RunPackageInstallerCommand(const KsString& arguments);
 // "/RegDLL name" or "/UnRegDLL name" through the package installer.
 bool RunPackageInstaller(const KsString& name, bool registerIt);
-
-// The program folder (with its trailing backslash) the package installer is
-// started from; the bare program name is used while it is empty. Supplied by
-// the product paths.
-using KsProgramFolderSource = KsString (*)();
-void SetKsProgramFolderSource(KsProgramFolderSource source);
 
 // Runs the system's RegSvr32 silently on path (quoted); nativeTool asks for
 // the 64-bit tool from a 32-bit process on 64-bit Windows. What RegSvr32

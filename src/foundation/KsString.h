@@ -11,23 +11,8 @@
 #include <string_view>
 #include <type_traits>
 
-#if defined(__GLIBCXX__)
-#include <ext/atomicity.h>
-#endif
-
 #include "foundation/KsFormatArg.h"
 #include "foundation/KsStringGlobals.h"
-
-// While the process has a single thread the bus lock of an interlocked count
-// buys nothing; the C++ runtime tells us (false for good once a second thread
-// starts), as it does for its own shared pointers.
-inline bool KsStringSingleThreaded() noexcept {
-#if defined(__GLIBCXX__)
-  return __gnu_cxx::__is_single_threaded();
-#else
-  return false;
-#endif
-}
 
 class KsString {
  public:

@@ -17,6 +17,22 @@ KsStringData* NewBuffer(int capacity) {
 
 void FreeBuffer(KsStringData* data) { ::operator delete(data); }
 
+// Holds the pool lock only when another thread could be using the pool.
+class PoolLock {
+ public:
+  explicit PoolLock(std::mutex& mutex) : m_mutex(KsStringSingleThreaded() ? nullptr : &mutex) {
+    if (m_mutex != nullptr) m_mutex->lock();
+  }
+  PoolLock(const PoolLock&) = delete;
+  PoolLock& operator=(const PoolLock&) = delete;
+  ~PoolLock() {
+    if (m_mutex != nullptr) m_mutex->unlock();
+  }
+
+ private:
+  std::mutex* m_mutex;
+};
+
 }  // namespace
 
 void KsStringGlobals::Create() noexcept {
@@ -67,7 +83,7 @@ KsChar* KsStringGlobals::Allocate(int length, bool poolable) {
   const int needed = length + 1;
   KsStringData* data = nullptr;
   if (poolable && needed < kPoolableCapacity) {
-    std::lock_guard<std::mutex> lock(m_poolLock);
+    PoolLock lock(m_poolLock);
     int best = -1;
     int bestSlack = 0;
     for (int i = 0; i < kPoolSlots && m_pooled > 0; ++i) {
@@ -97,7 +113,7 @@ void KsStringGlobals::Release(KsChar* buffer) {
   KsStringData* data = KsStringData::Of(buffer);
   if (data->refs.load(std::memory_order_relaxed) == kKsStringPermanentRefs) return;
   if (data->capacity < kPoolableCapacity) {
-    std::lock_guard<std::mutex> lock(m_poolLock);
+    PoolLock lock(m_poolLock);
     if (m_pooled < kPoolSlots) {
       for (auto& slot : m_pool) {
         if (slot == nullptr) {
@@ -112,7 +128,7 @@ void KsStringGlobals::Release(KsChar* buffer) {
 }
 
 int KsStringGlobals::PooledCount() {
-  std::lock_guard<std::mutex> lock(m_poolLock);
+  PoolLock lock(m_poolLock);
   return m_pooled;
 }
 

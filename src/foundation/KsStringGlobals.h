@@ -9,8 +9,23 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#if defined(__GLIBCXX__)
+#include <ext/atomicity.h>
+#endif
 
 using KsChar = char16_t;
+
+// While the process has a single thread, bus locks and the pool lock buy
+// nothing; the C++ runtime tells us (false for good once a second thread
+// starts), as it does for its own shared pointers.
+inline bool KsStringSingleThreaded() noexcept {
+#if defined(__GLIBCXX__)
+  return __gnu_cxx::__is_single_threaded();
+#else
+  return false;
+#endif
+}
+
 
 class IKsStringManager;
 

@@ -33,6 +33,10 @@ IKsSettingsStore* KsToolsSettingsStore(const KsChar* name) noexcept {
   return root != nullptr ? root->GetSettingsStore(name) : nullptr;
 }
 
+void KsToolsNotifyPathsChanged() {
+  if (IKsTools* root = KsToolsRoot()) root->OnPathsChanged();
+}
+
 void KsLog(int level, const KsChar* tag, const KsChar* text) {
   if (IKsLog* log = KsToolsLog()) log->Log(level, tag, text);
 }

@@ -147,6 +147,9 @@ class IKsTools {
   // The store named under the product's settings key; null when it cannot be
   // opened. Owned by the module.
   virtual IKsSettingsStore* GetSettingsStore(const KsChar* name) = 0;
+  // The product paths of the process changed (install path, program or module
+  // folder); the module re-reads what it caches. Nothing to do by default.
+  virtual void OnPathsChanged() {}
 
  protected:
   ~IKsTools() = default;
@@ -162,6 +165,8 @@ IKsWindowService* KsToolsWindowService() noexcept;
 IKsProductInfo* KsToolsProductInfo() noexcept;
 IKsSettingsStore* KsToolsSettingsStore(const KsChar* name) noexcept;
 
+// Tells the loaded module that the product paths changed; nothing without one.
+void KsToolsNotifyPathsChanged();
 // Writes one line to the log sink, if there is one.
 void KsLog(int level, const KsChar* tag, const KsChar* text);
 template <class... Args>

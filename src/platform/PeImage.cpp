@@ -2,6 +2,7 @@
 
 #include "platform/PeImage.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace ks::pe {
@@ -140,9 +141,8 @@ bool FindVersionResource(const std::uint8_t* image, std::size_t size, std::size_
   if (!RvaToOffset(sections, dataRva, &dataOffset) || dataOffset > size || size - dataOffset < dataSize ||
       dataSize < 6)
     return false;
-  std::uint32_t blockLength;
-  Read16(image, size, dataOffset, &blockLength);
-  if (blockLength < 6 || blockLength > dataSize) return false;
+  std::uint32_t blockLength = 0;
+  if (!Read16(image, size, dataOffset, &blockLength) || blockLength < 6 || blockLength > dataSize) return false;
   *offset = dataOffset;
   *length = blockLength;
   return true;
@@ -206,7 +206,8 @@ std::vector<std::uint8_t> BuildImageWithVersion(const VersionSpec& spec) {
   const std::uint32_t rawSize = (rsrcSize + kFileAlignment - 1) / kFileAlignment * kFileAlignment;
   const std::uint32_t virtualSize = (rsrcSize + kSectionAlignment - 1) / kSectionAlignment * kSectionAlignment;
 
-  std::vector<std::uint8_t> image(kFileAlignment, 0);
+  // Headers in the first file-alignment unit, the resource section after them.
+  std::vector<std::uint8_t> image(kFileAlignment + rawSize, 0);
   image[0] = 'M';
   image[1] = 'Z';
   Put32(&image, 0x3C, 0x40);
@@ -246,8 +247,7 @@ std::vector<std::uint8_t> BuildImageWithVersion(const VersionSpec& spec) {
   Put32(&image, section + 16, rawSize);
   Put32(&image, section + 20, kFileAlignment);
   Put32(&image, section + 36, 0x40000040);
-  image.insert(image.end(), rsrc.begin(), rsrc.end());
-  image.resize(kFileAlignment + rawSize, 0);
+  std::copy(rsrc.begin(), rsrc.end(), image.begin() + kFileAlignment);
   return image;
 }
 

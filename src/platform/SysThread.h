@@ -42,7 +42,7 @@ BOOL TerminateThread(HANDLE thread, DWORD exitCode);
 // Cancels a synchronous I/O call the thread is blocked in; FALSE with
 // ERROR_NOT_FOUND when there is none.
 BOOL CancelSynchronousIo(HANDLE thread);
-DWORD GetCurrentThreadId();
+// GetCurrentThreadId is in SysDebug.h; CreateThread reports the same id.
 // Ends the calling thread; only from a thread made by CreateThread.
 [[noreturn]] void ExitThread(DWORD exitCode);
 

@@ -3,6 +3,7 @@
 
 #include "RecordingTools.h"
 #include "TestMachine.h"
+#include "foundation/KsProductPaths.h"
 #include "foundation/KsStringArray.h"
 #include "platform/SysFile.h"
 #include "platform/SysTime.h"
@@ -14,7 +15,7 @@ namespace {
 class KsProcessSimTest : public TestMachine {
  protected:
   void TearDown() override {
-    SetKsProgramFolderSource(nullptr);
+    KsProductPaths::ReleaseInstance();  // the record belongs to this test's machine
     TestMachine::TearDown();
   }
 
@@ -25,11 +26,7 @@ class KsProcessSimTest : public TestMachine {
       if (line.rfind(what + "\t", 0) == 0) found.push_back(line.substr(what.size() + 1));
     return found;
   }
-
-  static std::u16string g_programFolder;
 };
-
-std::u16string KsProcessSimTest::g_programFolder;
 
 }  // namespace
 
@@ -98,8 +95,8 @@ TEST_F(KsProcessSimTest, PackageInstallerGetsOneArgumentText) {
   const Case cases[] = {{true, "\" /RegDLL Shell Extensions"}, {false, "\" /UnRegDLL Shell Extensions"}};
   // Moved, not copied: the simulated machine's copies lose the host's execute bit.
   ASSERT_TRUE(ks::sys::MoveFile(ChildProgram().c_str(), Path(u"PackageInstaller.exe").c_str()));
-  g_programFolder = Root() + u"\\";
-  SetKsProgramFolderSource([] { return KsString(g_programFolder.c_str()); });
+  KsProductPaths paths;
+  paths.SetInstallPath(Root().c_str(), false, false);
   for (const Case& item : cases) {
     SCOPED_TRACE(item.commandTail);
     EXPECT_TRUE(RunPackageInstaller(u"Shell Extensions", item.registerIt));

@@ -2,6 +2,7 @@
 
 #include "RecordingTools.h"
 #include "TestMachine.h"
+#include "foundation/KsProductPaths.h"
 #include "foundation/KsStringArray.h"
 #include "platform/SysFile.h"
 #include "platform/SysSystem.h"
@@ -11,7 +12,7 @@ namespace {
 class KsProcessTest : public TestMachine {
  protected:
   void TearDown() override {
-    SetKsProgramFolderSource(nullptr);
+    KsProductPaths::ReleaseInstance();  // the record belongs to this test's machine
     TestMachine::TearDown();
   }
 
@@ -26,11 +27,7 @@ class KsProcessTest : public TestMachine {
     ks::sys::GetCurrentDirectory(ks::sys::MAX_PATH, buffer);
     return buffer;
   }
-
-  static std::u16string g_programFolder;
 };
-
-std::u16string KsProcessTest::g_programFolder;
 
 }  // namespace
 
@@ -103,8 +100,8 @@ TEST_F(KsProcessTest, PackageInstallerRunsFromTheProgramFolder) {
 
   // Moved, not copied: the simulated machine's copies lose the host's execute bit.
   ASSERT_TRUE(ks::sys::MoveFile(ChildProgram().c_str(), Path(u"PackageInstaller.exe").c_str()));
-  g_programFolder = Root() + u"\\";
-  SetKsProgramFolderSource([] { return KsString(g_programFolder.c_str()); });
+  KsProductPaths paths;
+  paths.SetInstallPath(Root().c_str(), false, false);
   const std::u16string report = Path(u"who.txt");
   EXPECT_TRUE(RunPackageInstallerCommand((u"whoami " + report).c_str()));
   EXPECT_EQ(ReadText(report), Narrow(Path(u"PackageInstaller.exe") + u"|\"" + Path(u"PackageInstaller.exe") +

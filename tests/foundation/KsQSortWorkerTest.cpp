@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "TestMachine.h"
-#include "platform/SysThread.h"
+#include "platform/SysDebug.h"
 
 namespace {
 
@@ -15,7 +15,8 @@ class IntCompare final : public IKsQSortCompare<int> {
  public:
   explicit IntCompare(ks::sys::DWORD owner) : m_owner(owner) {}
   int Compare(const int* a, const int* b) override {
-    if (ks::sys::GetCurrentThreadId() != m_owner) workerCompared = true;
+    thread_local const ks::sys::DWORD thisThread = ks::sys::GetCurrentThreadId();  // once per thread
+    if (thisThread != m_owner) workerCompared = true;
     return *a < *b ? -1 : *a > *b ? 1 : 0;
   }
   std::atomic<bool> workerCompared{false};

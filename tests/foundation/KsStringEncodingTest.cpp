@@ -4,34 +4,9 @@
 #include <vector>
 
 #include "foundation/KsString.h"
+#include "foundation/PrintableText.h"
 
 namespace {
-
-std::string Printable(std::u16string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const char16_t c : text) {
-    if (c >= 0x20 && c < 0x7F) {
-      out += static_cast<char>(c);
-    } else {
-      out += "\\u";
-      for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(c >> shift) & 15];
-    }
-  }
-  return out;
-}
-
-std::string PrintableBytes(std::string_view bytes) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const char b : bytes) {
-    const auto byte = static_cast<unsigned char>(b);
-    if (!out.empty()) out += ' ';
-    out += kHex[byte >> 4];
-    out += kHex[byte & 15];
-  }
-  return out;
-}
 
 std::string Bytes(std::initializer_list<int> values) {
   std::string bytes;

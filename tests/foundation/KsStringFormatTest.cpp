@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -8,23 +7,9 @@
 
 #include "foundation/KsString.h"
 #include "foundation/KsTextWriter.h"
+#include "foundation/PrintableText.h"
 
 namespace {
-
-// Readable form of a text for failure messages: ASCII as is, the rest as \uXXXX.
-std::string Printable(std::u16string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const char16_t c : text) {
-    if (c >= 0x20 && c < 0x7F) {
-      out += static_cast<char>(c);
-    } else {
-      out += "\\u";
-      for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(c >> shift) & 15];
-    }
-  }
-  return out;
-}
 
 struct FormatCase {
   const char16_t* format;

@@ -7,6 +7,7 @@
 #include "platform/SysProcess.h"
 #include "platform/SysSync.h"
 #include "platform/SysSystem.h"
+#include "platform/SysDebug.h"
 #include "platform/SysThread.h"
 
 #include <atomic>

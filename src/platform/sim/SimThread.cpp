@@ -5,6 +5,7 @@
 
 #include "platform/sim/SimInternal.h"
 
+#include "platform/SysDebug.h"
 #include "platform/SysError.h"
 #include "platform/SysProcess.h"
 #include "platform/SysThread.h"
@@ -45,8 +46,6 @@ struct StartBlock {
   void* parameter;
 };
 
-std::atomic<sys::DWORD> g_nextThreadId{4000};
-thread_local sys::DWORD t_threadId = 0;
 thread_local ThreadState* t_thread = nullptr;
 
 // Marks the thread ended however it leaves: return, ExitThread or cancellation.
@@ -61,10 +60,11 @@ void* ThreadMain(void* raw) {
   std::unique_ptr<StartBlock> start(static_cast<StartBlock*>(raw));
   std::shared_ptr<ThreadState> state = start->state;
   EndMark mark{state.get()};
-  t_threadId = state->id;
   t_thread = state.get();
   {
     std::unique_lock lock(state->mutex);
+    state->id = sys::GetCurrentThreadId();  // CreateThread waits for it
+    state->resumed.notify_all();
     state->resumed.wait(lock, [&] { return state->suspendCount == 0 || state->terminated; });
   }
   if (state->terminated) return nullptr;
@@ -101,7 +101,6 @@ HANDLE CreateThread(SECURITY_ATTRIBUTES*, std::size_t stackSize, THREAD_START_RO
                     DWORD creationFlags, DWORD* threadId) {
   if (!startAddress) return Fail(ERROR_INVALID_PARAMETER), nullptr;
   auto state = std::make_shared<ThreadState>();
-  state->id = g_nextThreadId.fetch_add(4);
   state->suspendCount = (creationFlags & CREATE_SUSPENDED) ? 1 : 0;
   pthread_attr_t attributes;
   ::pthread_attr_init(&attributes);
@@ -113,6 +112,10 @@ HANDLE CreateThread(SECURITY_ATTRIBUTES*, std::size_t stackSize, THREAD_START_RO
   if (error != 0) {
     delete start;
     return Fail(ERROR_NOT_ENOUGH_MEMORY), nullptr;
+  }
+  {
+    std::unique_lock threadLock(state->mutex);
+    state->resumed.wait(threadLock, [&] { return state->id != 0; });
   }
   Guard lock(Lock());
   auto handle = std::make_unique<ThreadHandle>(state);
@@ -184,11 +187,6 @@ BOOL CancelSynchronousIo(HANDLE handle) {
   Guard lock(Lock());
   if (!FindThread(handle)) return FALSE;
   return Fail(ERROR_NOT_FOUND);  // the machine's file calls never block
-}
-
-DWORD GetCurrentThreadId() {
-  if (t_threadId == 0) t_threadId = g_nextThreadId.fetch_add(4);
-  return t_threadId;
 }
 
 void ExitThread(DWORD exitCode) {
