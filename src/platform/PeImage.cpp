@@ -2,7 +2,6 @@
 
 #include "platform/PeImage.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace ks::pe {
@@ -142,7 +141,8 @@ bool FindVersionResource(const std::uint8_t* image, std::size_t size, std::size_
       dataSize < 6)
     return false;
   std::uint32_t blockLength = 0;
-  if (!Read16(image, size, dataOffset, &blockLength) || blockLength < 6 || blockLength > dataSize) return false;
+  Read16(image, size, dataOffset, &blockLength);
+  if (blockLength < 6 || blockLength > dataSize) return false;
   *offset = dataOffset;
   *length = blockLength;
   return true;
@@ -206,7 +206,6 @@ std::vector<std::uint8_t> BuildImageWithVersion(const VersionSpec& spec) {
   const std::uint32_t rawSize = (rsrcSize + kFileAlignment - 1) / kFileAlignment * kFileAlignment;
   const std::uint32_t virtualSize = (rsrcSize + kSectionAlignment - 1) / kSectionAlignment * kSectionAlignment;
 
-  // Headers in the first file-alignment unit, the resource section after them.
   std::vector<std::uint8_t> image(kFileAlignment + rawSize, 0);
   image[0] = 'M';
   image[1] = 'Z';
@@ -247,7 +246,7 @@ std::vector<std::uint8_t> BuildImageWithVersion(const VersionSpec& spec) {
   Put32(&image, section + 16, rawSize);
   Put32(&image, section + 20, kFileAlignment);
   Put32(&image, section + 36, 0x40000040);
-  std::copy(rsrc.begin(), rsrc.end(), image.begin() + kFileAlignment);
+  for (std::size_t i = 0; i < rsrc.size(); ++i) image[kFileAlignment + i] = rsrc[i];
   return image;
 }
 

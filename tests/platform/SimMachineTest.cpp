@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <unistd.h>
+
 using namespace ks;
 namespace fs = std::filesystem;
 
@@ -65,6 +67,14 @@ TEST_F(SimMachine, DamagedFoldersAreRefused) {
   }
   // The machine attached before is still the one in use.
   EXPECT_EQ(sim::MachineFolder(), machine);
+}
+
+TEST_F(SimMachine, FolderOfAnotherUserIsRefused) {
+  std::string folder = Scratch("foreign"), error;
+  ASSERT_TRUE(sim::CreateMachine(folder, sim::Identity(), &error)) << error;
+  if (::chown(folder.c_str(), ::geteuid() + 1, ::getegid()) != 0) GTEST_SKIP() << "cannot give the folder away here";
+  EXPECT_FALSE(sim::AttachMachine(folder, &error));
+  EXPECT_NE(error.find("another user"), std::string::npos) << error;
 }
 
 TEST_F(SimMachine, CreateRefusesAFolderInUse) {

@@ -2,6 +2,7 @@
 
 #include "TestMachine.h"
 
+#include "platform/SysCodePage.h"
 #include "platform/SysError.h"
 #include "platform/SysFile.h"
 #include "platform/SysModule.h"
@@ -97,4 +98,12 @@ TEST_F(SystemContract, RestartNeedsTheShutdownPrivilege) {
   LUID luid{};
   EXPECT_FALSE(LookupPrivilegeValue(nullptr, u"SeNoSuchPrivilege", &luid));
   EXPECT_EQ(GetLastError(), ERROR_NO_SUCH_PRIVILEGE);
+}
+
+TEST_F(SystemContract, CodePageConversionFailuresSetTheLastError) {
+  WCHAR out[2];
+  EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "abc", 3, out, 2), 0);
+  EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, nullptr, 3, out, 2), 0);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }

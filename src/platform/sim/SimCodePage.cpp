@@ -2,6 +2,8 @@
 
 #include "platform/SysCodePage.h"
 
+#include "platform/SysError.h"
+
 #include <cstddef>
 
 namespace ks::sys {
@@ -34,33 +36,40 @@ bool UnitToByte(char16_t u, unsigned char* b) {
 
 bool KnownCodePage(UINT codePage) { return codePage == CP_ACP || codePage == CP_WINDOWS_1252; }
 
+int Failed(DWORD error) {
+  SetLastError(error);
+  return 0;
+}
+
 }  // namespace
 
 UINT GetACP() { return CP_WINDOWS_1252; }
 
 int MultiByteToWideChar(UINT codePage, DWORD, const char* text, int count, WCHAR* out, int outCount) {
-  if (!KnownCodePage(codePage) || text == nullptr || count == 0 || count < -1 || outCount < 0) return 0;
+  if (!KnownCodePage(codePage) || text == nullptr || count == 0 || count < -1 || outCount < 0)
+    return Failed(ERROR_INVALID_PARAMETER);
   if (count == -1) {
     count = 0;
     while (text[count] != 0) ++count;
     ++count;  // the terminator is converted too
   }
   if (outCount == 0) return count;
-  if (outCount < count) return 0;
+  if (outCount < count) return Failed(ERROR_INSUFFICIENT_BUFFER);
   for (int i = 0; i < count; ++i) out[i] = ByteToUnit(static_cast<unsigned char>(text[i]));
   return count;
 }
 
 int WideCharToMultiByte(UINT codePage, DWORD, const WCHAR* text, int count, char* out, int outCount,
                         const char* defaultChar, BOOL* usedDefault) {
-  if (!KnownCodePage(codePage) || text == nullptr || count == 0 || count < -1 || outCount < 0) return 0;
+  if (!KnownCodePage(codePage) || text == nullptr || count == 0 || count < -1 || outCount < 0)
+    return Failed(ERROR_INVALID_PARAMETER);
   if (count == -1) {
     count = 0;
     while (text[count] != 0) ++count;
     ++count;
   }
   if (usedDefault) *usedDefault = FALSE;
-  if (outCount != 0 && outCount < count) return 0;
+  if (outCount != 0 && outCount < count) return Failed(ERROR_INSUFFICIENT_BUFFER);
   const char fallback = defaultChar ? *defaultChar : '?';
   for (int i = 0; i < count; ++i) {
     unsigned char b;

@@ -34,7 +34,6 @@ void OutputDebugString(const WCHAR* text) {
   lines.emplace_back(text != nullptr ? text : u"");
 }
 
-DWORD GetCurrentThreadId() { return static_cast<DWORD>(::syscall(SYS_gettid)); }
 
 }  // namespace ks::sys
 

@@ -350,6 +350,7 @@ HANDLE CreateFile(const WCHAR* fileName, DWORD desiredAccess, DWORD shareMode, S
     ReleaseSpace(path.drive, before.st_size);
   }
   TakeShareLocks(fd, checkedAccess, shareMode);
+  if (!existed) NoteCreated(path.host);
   if (!existed || creationDisposition == CREATE_ALWAYS) {
     DWORD attributes = flagsAndAttributes & (FILE_ATTRIBUTE_READONLY | kStoredAttributes);
     StoreAttributes(path.host, attributes | FILE_ATTRIBUTE_ARCHIVE);
@@ -541,19 +542,22 @@ BOOL CopyFile(const WCHAR* existingFileName, const WCHAR* newFileName, BOOL fail
     if (FileInUse(to.host, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
       return Fail(ERROR_SHARING_VIOLATION);
   }
-  if (FileInUse(from.host, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE)) return Fail(ERROR_SHARING_VIOLATION);
+  int in = ::open(from.host.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (in < 0) return Fail(ErrnoToError(errno));
+  if (ShareConflict(in, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE)) {
+    ::close(in);
+    return Fail(ERROR_SHARING_VIOLATION);
+  }
   const std::int64_t growth = std::int64_t(source.st_size) - (to.exists ? std::int64_t(target.st_size) : 0);
   const bool crossDrive = from.drive != to.drive;
-  if (growth > 0 && !ReserveSpace(to.drive, growth)) return FALSE;
+  if (growth > 0 && !ReserveSpace(to.drive, growth)) {
+    ::close(in);
+    return FALSE;
+  }
   auto undoSpace = [&] {
     if (growth > 0) ReleaseSpace(to.drive, growth);
   };
   (void)crossDrive;
-  int in = ::open(from.host.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-  if (in < 0) {
-    undoSpace();
-    return Fail(ErrnoToError(errno));
-  }
   int out = ::open(to.host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
   if (out < 0) {
     DWORD error = ErrnoToError(errno);
@@ -578,6 +582,7 @@ BOOL CopyFile(const WCHAR* existingFileName, const WCHAR* newFileName, BOOL fail
     return Fail(error);
   }
   StoreAttributes(to.host, AttributesOf(from.host, source) | FILE_ATTRIBUTE_ARCHIVE);
+  if (!to.exists) NoteCreated(to.host);
   if (growth < 0) ReleaseSpace(to.drive, -growth);
   return TRUE;
 }
@@ -618,6 +623,7 @@ BOOL MoveFileEx(const WCHAR* existingFileName, const WCHAR* newFileName, DWORD f
   // A rename that changes only case keeps the new spelling.
   std::string destination = sameFile ? to.host.substr(0, to.host.rfind('/') + 1) + Utf8(to.lastName) : to.host;
   if (::rename(from.host.c_str(), destination.c_str()) != 0) return Fail(ErrnoToError(errno));
+  if (!to.exists || sameFile) NoteCreated(destination);
   if (to.exists && !sameFile) ReleaseSpace(to.drive, target.st_size);
   return TRUE;
 }
@@ -651,6 +657,7 @@ BOOL CreateDirectory(const WCHAR* pathName, SECURITY_ATTRIBUTES*) {
   if (path.exists) return Fail(ERROR_ALREADY_EXISTS);
   if (!ParentExists(path)) return FALSE;
   if (::mkdir(path.host.c_str(), 0755) != 0) return Fail(ErrnoToError(errno));
+  NoteCreated(path.host);
   return TRUE;
 }
 

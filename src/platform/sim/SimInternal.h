@@ -65,6 +65,8 @@ bool ResolvePath(const std::u16string& path, ResolvedPath* out, bool allowWildca
 // Parent folder of a resolved path must exist: ERROR_PATH_NOT_FOUND otherwise.
 bool ParentExists(const ResolvedPath& path);
 bool IsDenied(const ResolvedPath& path);
+// Tells the name cache of path lookups about an entry the seam just created.
+void NoteCreated(const std::string& host);
 std::u16string WindowsDirectory();
 std::u16string SystemDirectory(bool native);
 
@@ -132,8 +134,9 @@ bool StartProcess(const std::u16string& program, const std::u16string& commandLi
 bool IsHostExecutable(const std::string& host);
 std::vector<std::u16string> SplitCommandLine(const std::u16string& commandLine);
 
-// WaitForSingleObject for process and thread handles.
-sys::DWORD WaitProcess(HandleObject* object, sys::DWORD milliseconds);
+// WaitForSingleObject for process and thread handles; lets go of the machine
+// lock (held once by the caller through lock) while it blocks.
+sys::DWORD WaitProcess(HandleObject* object, sys::DWORD milliseconds, std::unique_lock<std::recursive_mutex>& lock);
 // Threads made by CreateThread (SimThread.cpp), as opposed to a process's first thread.
 bool IsWorkerThread(const HandleObject* object);
 bool WorkerThreadEnded(const HandleObject* object);

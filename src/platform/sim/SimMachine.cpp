@@ -10,11 +10,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <new>
 #include <set>
 #include <sstream>
 
@@ -115,7 +117,9 @@ bool ParseIdentity(const IniSections& ini, Identity* identity, std::string* erro
   id.driveSizes.clear();
   auto section = ini.find("Identity");
   if (section != ini.end()) {
-    for (auto& [key, value] : section->second) {
+    for (auto& entry : section->second) {
+      const std::string& key = entry.first;
+      const std::string& value = entry.second;
       std::uint64_t n = 0;
       bool numeric = ParseNumber(value, &n);
       auto need = [&](bool ok) {
@@ -164,6 +168,19 @@ bool ParseIdentity(const IniSections& ini, Identity* identity, std::string* erro
   }
   if (auto s = ini.find("Programs"); s != ini.end())
     for (auto& [key, value] : s->second) id.programs[Utf16(key)] = value;
+  if (auto s = ini.find("Monitors"); s != ini.end()) {
+    id.monitors.clear();
+    for (auto& [key, value] : s->second) {
+      MonitorFact m;
+      if (std::sscanf(value.c_str(), "%d,%d,%d,%d,%d,%d,%d,%d", &m.left, &m.top, &m.right, &m.bottom, &m.workLeft,
+                      &m.workTop, &m.workRight, &m.workBottom) != 8) {
+        *error = "machine.ini: bad monitor " + key + "=" + value;
+        return false;
+      }
+      id.monitors.push_back(m);
+    }
+    if (id.monitors.empty()) id.monitors.push_back(MonitorFact());
+  }
   if (!id.driveSizes.count('C')) id.driveSizes['C'] = 256ull << 30;
   *identity = id;
   return true;
@@ -182,6 +199,13 @@ std::string IdentityText(const Identity& id) {
   for (auto& [letter, folder] : id.mappedDrives) out << letter << "=" << folder << "\n";
   out << "\n[Programs]\n";
   for (auto& [name, command] : id.programs) out << Utf8(name) << "=" << command << "\n";
+  // Monitor<n>=left,top,right,bottom,workLeft,workTop,workRight,workBottom; the first is primary.
+  out << "\n[Monitors]\n";
+  for (std::size_t i = 0; i < id.monitors.size(); ++i) {
+    const MonitorFact& m = id.monitors[i];
+    out << "Monitor" << i + 1 << "=" << m.left << "," << m.top << "," << m.right << "," << m.bottom << ","
+        << m.workLeft << "," << m.workTop << "," << m.workRight << "," << m.workBottom << "\n";
+  }
   return out.str();
 }
 
@@ -282,10 +306,11 @@ void ApplyEnvironment(MachineState* machine) {
 
 }  // namespace
 
-std::recursive_mutex& Lock() {
-  static std::recursive_mutex mutex;
-  return mutex;
+namespace {
+std::recursive_mutex g_lock;
 }
+
+std::recursive_mutex& Lock() { return g_lock; }
 
 MachineState* Machine() {
   if (!g_machine && !g_triedEnvironment) {
@@ -667,6 +692,8 @@ bool SetIdentity(const Identity& identity) {
 }
 
 bool ReattachAfterFork() {
+  // The parent may have held the lock when it forked: the child starts afresh.
+  new (&g_lock) std::recursive_mutex;
   std::lock_guard lock(Lock());
   if (!g_machine) return false;
   g_machine->registry = nullptr;  // the parent's connection: never touched again here

@@ -9,8 +9,16 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace ks::sim {
+
+// A display: its rectangle and its work area (without the task bar), in
+// virtual-screen coordinates.
+struct MonitorFact {
+  sys::LONG left = 0, top = 0, right = 1920, bottom = 1080;
+  sys::LONG workLeft = 0, workTop = 0, workRight = 1920, workBottom = 1040;
+};
 
 // Facts of a machine; a default Identity is a Windows 10 x64 machine with an
 // administrator, network up and a 256 GB drive C:.
@@ -33,6 +41,8 @@ struct Identity {
   std::map<char, std::string> mappedDrives;
   // Program file name (for example "PackageInstaller.exe") to a host command.
   std::map<std::u16string, std::string> programs;
+  // Displays, the primary first.
+  std::vector<MonitorFact> monitors{MonitorFact()};
 
   // Windows XP and older keep profiles under "Documents and Settings".
   bool IsXpLayout() const { return major < 6; }

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <set>
+#include <unordered_map>
 
 namespace ks::sim {
 namespace detail {
@@ -57,6 +58,45 @@ bool CheckSegment(std::u16string* segment, bool literal, bool wildcardsAllowed) 
   return true;
 }
 
+// Folded names of the folders looked into, valid while the folder's change
+// time is the one recorded. A miss of the exact spelling then costs one stat
+// instead of a scan of the folder.
+struct FolderNames {
+  struct timespec changed {};
+  std::unordered_map<std::u16string, std::string> names;  // folded -> stored
+};
+constexpr size_t kMaxCachedFolders = 512;
+
+std::unordered_map<std::string, FolderNames>& CachedFolders() {
+  static std::unordered_map<std::string, FolderNames> folders;
+  return folders;
+}
+
+bool SameTime(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+const FolderNames* NamesOf(const std::string& dir) {
+  struct stat st {};
+  if (::stat(dir.c_str(), &st) != 0) return nullptr;
+  auto& cache = CachedFolders();
+  auto it = cache.find(dir);
+  if (it != cache.end() && SameTime(it->second.changed, st.st_mtim)) return &it->second;
+  DIR* folder = ::opendir(dir.c_str());
+  if (!folder) return nullptr;
+  if (cache.size() >= kMaxCachedFolders) cache.clear();
+  FolderNames& entry = cache[dir];
+  entry.changed = st.st_mtim;
+  entry.names.clear();
+  while (dirent* item = ::readdir(folder)) {
+    if (item->d_name[0] == '.' && (item->d_name[1] == 0 || (item->d_name[1] == '.' && item->d_name[2] == 0)))
+      continue;
+    entry.names.emplace(Fold(Utf16(item->d_name)), item->d_name);
+  }
+  ::closedir(folder);
+  return &entry;
+}
+
 // Finds name in host folder dir without regard to case; the stored name in *found.
 int LookUp(const std::string& dir, const std::u16string& name, std::string* found, struct stat* st) {
   std::string exact = dir + "/" + Utf8(name);
@@ -65,20 +105,12 @@ int LookUp(const std::string& dir, const std::u16string& name, std::string* foun
     return 0;
   }
   if (errno != ENOENT) return errno;
-  DIR* folder = ::opendir(dir.c_str());
-  if (!folder) return ENOENT;
-  int result = ENOENT;
-  while (dirent* entry = ::readdir(folder)) {
-    if (entry->d_name[0] == '.' && (entry->d_name[1] == 0 || (entry->d_name[1] == '.' && entry->d_name[2] == 0)))
-      continue;
-    if (EqualFolded(Utf16(entry->d_name), name)) {
-      *found = entry->d_name;
-      result = ::lstat((dir + "/" + *found).c_str(), st) == 0 ? 0 : errno;
-      break;
-    }
-  }
-  ::closedir(folder);
-  return result;
+  const FolderNames* names = NamesOf(dir);
+  if (!names) return ENOENT;
+  auto it = names->names.find(Fold(name));
+  if (it == names->names.end()) return ENOENT;
+  *found = it->second;
+  return ::lstat((dir + "/" + *found).c_str(), st) == 0 ? 0 : errno;
 }
 
 bool IsSeparator(char16_t c, bool literal) { return c == u'\\' || (!literal && c == u'/'); }
@@ -170,7 +202,8 @@ bool ResolvePath(const std::u16string& input, ResolvedPath* out, bool allowWildc
       std::string found;
       struct stat st {};
       if (LookUp(host, segments[k], &found, &st) != 0 || !S_ISDIR(st.st_mode)) return Fail(sys::ERROR_BAD_NETPATH);
-      host += "/" + found;
+      host.push_back('/');
+      host.append(found);
       windows += u"\\" + Utf16(found);
     }
     first = 2;
@@ -196,7 +229,8 @@ bool ResolvePath(const std::u16string& input, ResolvedPath* out, bool allowWildc
       int error = wildcard ? ENOENT : LookUp(host, segments[i], &found, &st);
       if (error == 0) {
         if (S_ISLNK(st.st_mode)) return Fail(sys::ERROR_ACCESS_DENIED);  // never leave the machine
-        host += "/" + found;
+        host.push_back('/');
+        host.append(found);
         windows += u"\\" + Utf16(found);
         isDirectory = S_ISDIR(st.st_mode);
         continue;
@@ -211,13 +245,11 @@ bool ResolvePath(const std::u16string& input, ResolvedPath* out, bool allowWildc
     } else if (last) {
       isDirectory = false;
     }
-    host += "/" + Utf8(segments[i]);
+    host.push_back('/');
+    host.append(Utf8(segments[i]));
     windows += u"\\" + segments[i];
   }
   if (segments.size() == first) windows += u"\\";
-  if (!exists && segments.size() > first && segments.size() - first >= 2) {
-    // exists false from an earlier missing segment: the parent is missing too
-  }
   out->host = host;
   out->windows = windows;
   out->drive = drive;
@@ -249,6 +281,24 @@ bool IsDenied(const ResolvedPath& path) {
                              folded[prefix.size()] == u'\\'))
       return true;
   return false;
+}
+
+void NoteCreated(const std::string& host) {
+  size_t slash = host.rfind('/');
+  auto& cache = CachedFolders();
+  auto it = cache.find(host.substr(0, slash));
+  if (it == cache.end()) return;
+  struct stat st {};
+  if (::stat(it->first.c_str(), &st) != 0) {
+    cache.erase(it);
+    return;
+  }
+  // The names were read (or checked) just before this creation, so adding it
+  // keeps them whole; a name another process adds at the same instant is only
+  // found in its exact spelling until the folder changes again.
+  std::string name = host.substr(slash + 1);
+  it->second.names.insert_or_assign(Fold(Utf16(name)), name);
+  it->second.changed = st.st_mtim;
 }
 
 std::u16string WindowsDirectory() { return u"C:\\Windows"; }

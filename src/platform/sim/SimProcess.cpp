@@ -293,29 +293,30 @@ bool StartProcess(const std::u16string& program, const std::u16string& commandLi
   return true;
 }
 
-sys::DWORD WaitProcess(HandleObject* object, sys::DWORD milliseconds) {
-  auto* process = static_cast<ProcessHandle*>(object)->process.get();
-  Reap(process, false);
+sys::DWORD WaitProcess(HandleObject* object, sys::DWORD milliseconds, std::unique_lock<std::recursive_mutex>& lock) {
+  // The state outlives the handle while this waits, should another thread close it.
+  std::shared_ptr<ProcessObject> process = static_cast<ProcessHandle*>(object)->process;
+  Reap(process.get(), false);
   if (process->exited) return sys::WAIT_OBJECT_0;
   if (milliseconds == 0) return sys::WAIT_TIMEOUT;
-  if (milliseconds == sys::INFINITE) {
-    Reap(process, true);
-    return sys::WAIT_OBJECT_0;
-  }
   if (process->pidfd < 0) process->pidfd = int(::syscall(SYS_pidfd_open, process->pid, 0));
-  if (process->pidfd >= 0) {
-    struct pollfd poll {process->pidfd, POLLIN, 0};
-    int ready;
-    do {
-      ready = ::poll(&poll, 1, int(milliseconds));
-    } while (ready < 0 && errno == EINTR);
-    Reap(process, false);
+  const int pidfd = process->pidfd;
+  lock.unlock();
+  if (pidfd >= 0) {
+    struct pollfd poll {pidfd, POLLIN, 0};
+    int timeout = milliseconds == sys::INFINITE ? -1 : int(std::min<sys::DWORD>(milliseconds, INT32_MAX));
+    while (::poll(&poll, 1, timeout) < 0 && errno == EINTR) {
+    }
   } else {
-    for (sys::DWORD waited = 0; waited < milliseconds && !process->exited; ++waited) {
+    int exited = 0;
+    for (sys::DWORD waited = 0; !exited && (milliseconds == sys::INFINITE || waited < milliseconds); ++waited) {
       ::usleep(1000);
-      Reap(process, false);
+      siginfo_t info {};
+      exited = ::waitid(P_PID, id_t(process->pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid != 0;
     }
   }
+  lock.lock();
+  Reap(process.get(), false);
   if (process->exited) return sys::WAIT_OBJECT_0;
   if (VirtualTime()) AdvanceVirtual(milliseconds);
   return sys::WAIT_TIMEOUT;
@@ -679,7 +680,10 @@ void SHChangeNotify(LONG eventId, UINT flags, const void* item1, const void*) {
   char details[64];
   std::snprintf(details, sizeof details, "event=0x%x flags=0x%x", unsigned(eventId), flags);
   std::string text = details;
-  if (item1 && (flags & 0xFF) == SHCNF_PATH) text += " " + Utf8(static_cast<const WCHAR*>(item1));
+  if (item1 && (flags & 0xFF) == SHCNF_PATH) {
+    text.push_back(' ');
+    text.append(Utf8(static_cast<const WCHAR*>(item1)));
+  }
   Journal("shchangenotify", text);
 }
 

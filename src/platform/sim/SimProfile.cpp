@@ -208,7 +208,11 @@ BOOL WritePrivateProfileString(const WCHAR* appName, const WCHAR* keyName, const
     out.push_back(line);
   }
   if (!done && keyName && value) {
-    if (!sectionSeen) out.push_back(u"[" + std::u16string(appName) + u"]");
+    if (!sectionSeen) {
+      std::u16string header(1, u'[');
+      header.append(appName).push_back(u']');
+      out.push_back(header);
+    }
     out.push_back(std::u16string(keyName) + u"=" + value);
   }
   std::string bytes;

@@ -309,13 +309,13 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   bool first = true;
   while (true) {
     {
-      Guard lock(Lock());
+      std::unique_lock<std::recursive_mutex> lock(Lock());
       HandleObject* object = FindAnyHandle(handle);
       if (!object) return WAIT_FAILED;
       switch (object->kind) {
         case HandleKind::Process:
         case HandleKind::Thread:
-          if (!IsWorkerThread(object)) return WaitProcess(object, milliseconds);
+          if (!IsWorkerThread(object)) return WaitProcess(object, milliseconds, lock);
           if (WorkerThreadEnded(object)) return WAIT_OBJECT_0;
           break;
         case HandleKind::Mutex:

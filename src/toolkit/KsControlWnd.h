@@ -1,0 +1,49 @@
+#pragma once
+// A windowless control: a rectangle inside the native window that hosts it
+// (its parent), drawn and fed events by that window. Window operations act on
+// the rectangle and on the host.
+
+#include "toolkit/KsCallbackWnd.h"
+
+class KsControlWnd : public KsCallbackWnd {
+ public:
+  // rect in the host's client coordinates; the host routes mouse events here.
+  bool Create(KsWnd* host, const RECT& rect);
+
+  bool Exists() override { return m_state == kCreated; }
+  DWORD GetWindowThreadId() override;
+  DWORD GetCurrentThreadId() override { return ks::sys::GetCurrentThreadId(); }
+  DWORD GetWindowProcessId() override;
+  DWORD GetCurrentProcessId() override { return ks::sys::GetCurrentProcessId(); }
+  bool Destroy() override;
+  bool IsMaximized() override { return false; }
+  bool IsMinimized() override { return false; }
+  bool Enable(bool enable) override;
+  bool IsEnabled() override { return Exists() && m_enabled; }
+  bool Show(int command) override;
+  bool IsVisible() override { return Exists() && m_visible; }
+  bool SetText(const KsChar* text) override;
+  KsString GetText() override { return m_text; }
+  DWORD GetStyle() override { return 0; }
+  DWORD GetExtendedStyle() override { return 0; }
+  LRESULT SendMessage(UINT, WPARAM, LPARAM) override { return 0; }
+  bool PostMessage(UINT, WPARAM, LPARAM) override { return false; }
+  bool GetWindowRect(RECT* rect) override;
+  bool GetClientRect(RECT* rect) override;
+  bool ClientToScreen(POINT* point) override;
+  void Invalidate() override;
+  void Update() override;
+  HWND GetLastActivePopup() override;
+  void SetCapture() override;
+  void BringToForeground() override;
+  bool SetTimer(ks::sys::UINT_PTR, UINT) override { return false; }
+  bool KillTimer(ks::sys::UINT_PTR) override { return false; }
+  bool MoveAndSize(const RECT& rect) override;
+  HWND GetHandle() override;
+
+ private:
+  RECT m_rect{};
+  bool m_visible = true;
+  bool m_enabled = true;
+  KsString m_text;
+};
