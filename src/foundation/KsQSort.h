@@ -5,43 +5,63 @@
 // to 16 elements are finished by a Shell sort. Elements are swapped as bytes,
 // as the arrays relocate them. Not stable.
 //
-// The design lets a worker thread take ranges from the shared stack (the
-// use-worker flag). The thread class does not exist yet, so every sort runs on
-// the calling thread; the stack and idle count are still handled under the
-// lock the worker will share. With threads, the sorter derives from the thread
-// class (poll interval 20 ms, stop timeout -1), the first push starts the
-// worker when the flag is set, an idle participant polls every 5 ms, the sort
-// ends when every participant is idle, and the owner stops the worker.
+// With the use-worker flag the first pushed range starts a worker thread that
+// takes ranges from the shared stack too. A participant that finds the stack
+// empty counts itself idle and looks again every 5 ms; the sort is complete
+// when every participant is idle, and the owner then stops the worker. The
+// comparison must then be safe to call from two threads at once.
 
+#include <atomic>
 #include <cstring>
 #include <mutex>
 
 #include "foundation/IKsQSortCompare.h"
+#include "foundation/KsThread.h"
+#include "platform/SysTime.h"
 
 template <class T>
-class KsQSort {
+class KsQSort : public KsThread {
  public:
   static constexpr int kStackSize = 60;
   static constexpr int kSmallSortLimit = 16;
+  static constexpr int kPollIntervalMs = 20;
+  static constexpr ks::sys::DWORD kIdlePollMs = 5;
 
-  explicit KsQSort(IKsQSortCompare<T>* compare, bool useWorker = false) : m_compare(compare), m_useWorker(useWorker) {}
+  explicit KsQSort(IKsQSortCompare<T>* compare, bool useWorker = false) : m_compare(compare), m_useWorker(useWorker) {
+    SetPollInterval(kPollIntervalMs);
+    SetStopTimeout(-1);  // a sorting worker is never killed
+  }
   KsQSort(const KsQSort&) = delete;
   KsQSort& operator=(const KsQSort&) = delete;
+  ~KsQSort() override { Stop(); }
 
   // Sorts the inclusive range [first, last].
   void Sort(T* first, T* last) {
     if (first == nullptr || last == nullptr || last <= first) return;
-    m_stackCount = 0;
-    m_idle = 0;
-    m_participants = 1;  // 2 once a worker thread joins
+    {
+      std::lock_guard<std::mutex> lock(m_lock);
+      m_stackCount = 0;
+      m_idle = 0;
+      m_participants = 1;  // 2 once the worker is started
+      m_workerStarted = false;
+    }
     m_partitions = 0;
-    Push(first, last);
-    Work();
+    Work(first, last);
+    if (m_workerStarted) Stop();
   }
 
   bool GetUseWorker() const noexcept { return m_useWorker; }
   // The number of partition steps of the last Sort (for tests).
   int GetPartitionCount() const noexcept { return m_partitions; }
+  // Whether the last Sort started the worker thread (for tests).
+  bool GetWorkerStarted() const noexcept { return m_workerStarted; }
+
+ protected:
+  // The worker joins at the stack: it has no range of its own to start with.
+  bool Run() override {
+    Work(nullptr, nullptr);
+    return true;
+  }
 
  private:
   static void Swap(T* a, T* b) noexcept {
@@ -54,32 +74,49 @@ class KsQSort {
   int Compare(const T* a, const T* b) { return m_compare->Compare(a, b); }
 
   void Push(T* lo, T* hi) {
-    std::lock_guard<std::mutex> lock(m_lock);
-    // Only the larger part is pushed, so the depth stays below log2 of the size.
-    m_stackLo[m_stackCount] = lo;
-    m_stackHi[m_stackCount] = hi;
-    ++m_stackCount;
-  }
-
-  // Takes the most recent range; false when the sort is complete.
-  bool Pop(T*& lo, T*& hi) {
-    std::lock_guard<std::mutex> lock(m_lock);
-    if (m_stackCount > 0) {
-      --m_stackCount;
-      lo = m_stackLo[m_stackCount];
-      hi = m_stackHi[m_stackCount];
-      return true;
+    bool startWorker = false;
+    {
+      std::lock_guard<std::mutex> lock(m_lock);
+      // Only the larger part is pushed, so the depth stays below log2 of the size.
+      m_stackLo[m_stackCount] = lo;
+      m_stackHi[m_stackCount] = hi;
+      ++m_stackCount;
+      if (m_useWorker && !m_workerStarted) {
+        startWorker = true;
+        m_workerStarted = true;
+        m_participants = 2;
+      }
     }
-    // With a worker this participant would count itself idle and poll every
-    // 5 ms until a range appears or every participant is idle.
-    ++m_idle;
-    return false;
+    if (startWorker && !Start(0)) {
+      std::lock_guard<std::mutex> lock(m_lock);
+      m_participants = 1;
+    }
   }
 
-  void Work() {
-    T* lo;
-    T* hi;
-    while (Pop(lo, hi)) {
+  // Takes the most recent range, waiting while another participant may still
+  // push one; false when the sort is complete.
+  bool Pop(T*& lo, T*& hi) {
+    std::unique_lock<std::mutex> lock(m_lock);
+    if (m_stackCount == 0) {
+      ++m_idle;
+      while (m_stackCount == 0) {
+        if (m_idle >= m_participants) return false;
+        lock.unlock();
+        ks::sys::Sleep(kIdlePollMs);
+        lock.lock();
+      }
+      --m_idle;
+    }
+    --m_stackCount;
+    lo = m_stackLo[m_stackCount];
+    hi = m_stackHi[m_stackCount];
+    return true;
+  }
+
+  // Sorts [lo, hi] (when given), then ranges from the stack until the sort is complete.
+  void Work(T* lo, T* hi) {
+    if (lo == nullptr && !Pop(lo, hi)) return;
+    do {
       for (;;) {
         const int n = static_cast<int>(hi - lo) + 1;
         if (n <= kSmallSortLimit) {
@@ -100,7 +137,7 @@ class KsQSort {
           hi = higuy;
         }
       }
-    }
+    } while (Pop(lo, hi));
   }
 
   void Partition(T* lo, T* hi, T*& loguy, T*& higuy) {
@@ -157,11 +194,12 @@ class KsQSort {
 
   IKsQSortCompare<T>* m_compare;
   bool m_useWorker;
+  bool m_workerStarted = false;
   int m_participants = 1;
   int m_idle = 0;
   T* m_stackLo[kStackSize];
   T* m_stackHi[kStackSize];
   int m_stackCount = 0;
-  std::mutex m_lock;
-  int m_partitions = 0;
+  std::mutex m_lock;  // guards the stack, the idle count and the participants
+  std::atomic<int> m_partitions{0};
 };

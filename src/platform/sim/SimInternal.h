@@ -137,6 +137,14 @@ std::vector<std::u16string> SplitCommandLine(const std::u16string& commandLine);
 // WaitForSingleObject for process and thread handles; lets go of the machine
 // lock (held once by the caller through lock) while it blocks.
 sys::DWORD WaitProcess(HandleObject* object, sys::DWORD milliseconds, std::unique_lock<std::recursive_mutex>& lock);
+// Threads made by CreateThread (SimThread.cpp), as opposed to a process's first thread.
+bool IsWorkerThread(const HandleObject* object);
+bool WorkerThreadEnded(const HandleObject* object);
+// The machine's own system modules (SimSystemModules.cpp): null, false when
+// the name or handle is not one of them.
+sys::HMODULE LoadSystemModule(const std::u16string& fileName);
+bool SystemModuleExport(const void* handle, const char* procName, sys::FARPROC* function);
+bool FreeSystemModule(const void* handle);
 
 bool VirtualTime();
 void AdvanceVirtual(std::uint64_t milliseconds);

@@ -526,6 +526,7 @@ HMODULE LoadLibraryEx(const WCHAR* fileName, HANDLE, DWORD flags) {
   if (!fileName || !*fileName) return Fail(ERROR_INVALID_PARAMETER), nullptr;
   DWORD error = 0;
   if (FaultHit(FaultKind::ModuleLoad, &error)) return Fail(error), nullptr;
+  if (HMODULE system = LoadSystemModule(fileName)) return system;
   std::u16string name = fileName;
   if (name.find_first_of(u"\\/:") == std::u16string::npos) {
     if (name.find(u'.') == std::u16string::npos) name += u".dll";
@@ -563,6 +564,7 @@ HMODULE LoadLibrary(const WCHAR* fileName) { return LoadLibraryEx(fileName, null
 
 FARPROC GetProcAddress(HMODULE handle, const char* procName) {
   Guard lock(Lock());
+  if (FARPROC function = nullptr; SystemModuleExport(handle, procName, &function)) return function;
   auto* module = static_cast<ModuleObject*>(FindHandle(handle, HandleKind::Module));
   if (!module) return nullptr;
   if (!procName || reinterpret_cast<std::uintptr_t>(procName) < 0x10000 || !module->library)
@@ -574,6 +576,7 @@ FARPROC GetProcAddress(HMODULE handle, const char* procName) {
 
 BOOL FreeLibrary(HMODULE handle) {
   Guard lock(Lock());
+  if (FreeSystemModule(handle)) return TRUE;
   auto* module = static_cast<ModuleObject*>(FindHandle(handle, HandleKind::Module));
   if (!module) {
     if (!FindAnyHandle(handle)) RemoveHandle(handle);  // a second free is reported

@@ -315,7 +315,9 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
       switch (object->kind) {
         case HandleKind::Process:
         case HandleKind::Thread:
-          return WaitProcess(object, milliseconds, lock);
+          if (!IsWorkerThread(object)) return WaitProcess(object, milliseconds, lock);
+          if (WorkerThreadEnded(object)) return WAIT_OBJECT_0;
+          break;
         case HandleKind::Mutex:
           if (TryOwn(static_cast<MutexObject*>(object))) return WAIT_OBJECT_0;
           break;
