@@ -565,6 +565,9 @@ BOOL CopyFile(const WCHAR* existingFileName, const WCHAR* newFileName, BOOL fail
     undoSpace();
     return Fail(error);
   }
+  // The copy keeps the source's permission bits, so a copied program still runs;
+  // read-only is applied with the attributes below.
+  ::fchmod(out, (source.st_mode & 0777) | S_IWUSR);
   bool copied = CopyContents(in, out, std::uint64_t(source.st_size));
   DWORD error = GetLastError();
   struct timespec times[2] = {{0, UTIME_NOW}, source.st_mtim};
