@@ -146,7 +146,8 @@ TEST(KsStringAnsi, ConversionBothWays) {
   EXPECT_TRUE(s.IsEmpty());
 
   EXPECT_EQ(KsString(u"\u20AC caf\u00E9").ToAnsi(), std::optional<std::string>("\x80 caf\xE9"));
-  EXPECT_EQ(KsString(u"\u03A9").ToAnsi(), std::optional<std::string>("?"));  // not in the code page
+  EXPECT_EQ(KsString(u"\u03A9\u0142").ToAnsi(), std::optional<std::string>("Ol"));  // best fit
+  EXPECT_EQ(KsString(u"\u0416").ToAnsi(), std::optional<std::string>("?"));  // no look-alike
   EXPECT_EQ(KsString().ToAnsi(), std::optional<std::string>(""));
 }
 

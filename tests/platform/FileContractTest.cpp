@@ -117,11 +117,22 @@ TEST_F(FileContract, TrailingDotsAndSpacesAreDropped) {
 }
 
 // Characters Windows refuses in names.
+// A colon before the last segment names a stream of a missing file "a": a
+// missing path rather than an invalid name.
 TEST_F(FileContract, ReservedCharactersAreInvalidNames) {
-  for (const char16_t* name : {u"a<b", u"a>b", u"a|b", u"a\"b", u"a?b", u"a*b", u"a:b\\c"}) {
-    SCOPED_TRACE(Narrow(name));
-    EXPECT_EQ(Open(Path(name), GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_NAME);
+  struct Case {
+    const char16_t* name;
+    DWORD error;
+  };
+  const Case cases[] = {
+      {u"a<b", ERROR_INVALID_NAME}, {u"a>b", ERROR_INVALID_NAME}, {u"a|b", ERROR_INVALID_NAME},
+      {u"a\"b", ERROR_INVALID_NAME}, {u"a?b", ERROR_INVALID_NAME}, {u"a*b", ERROR_INVALID_NAME},
+      {u"a:b\\c", ERROR_PATH_NOT_FOUND},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Narrow(c.name));
+    EXPECT_EQ(Open(Path(c.name), GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), c.error);
   }
 }
 
@@ -248,8 +259,9 @@ TEST_F(FileContract, OpenFileRefusesDeleteMoveAndReplace) {
   EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
   EXPECT_FALSE(CopyFile(Path(u"new.txt").c_str(), Path(u"busy.txt").c_str(), FALSE));
   EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+  // Replacing an open file by renaming is refused as access, not sharing.
   EXPECT_FALSE(MoveFileEx(Path(u"new.txt").c_str(), Path(u"busy.txt").c_str(), MOVEFILE_REPLACE_EXISTING));
-  EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
   CloseHandle(file);
   EXPECT_TRUE(CopyFile(Path(u"new.txt").c_str(), Path(u"busy.txt").c_str(), FALSE));
   EXPECT_TRUE(DeleteFile(Path(u"busy.txt").c_str()));
@@ -333,8 +345,13 @@ TEST_F(FileContract, DiskFreeSpaceShrinksAsFilesGrow) {
   ASSERT_TRUE(GetDiskFreeSpaceEx(Root().c_str(), &available, &total, &free));
   EXPECT_GT(total.QuadPart, 0u);
   EXPECT_LE(free.QuadPart, total.QuadPart);
-  EXPECT_FALSE(GetDiskFreeSpaceEx(Path(u"nowhere\\").c_str(), &available, &total, &free));
-  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+  // A missing folder is a missing path, whether its last part or one before
+  // it is missing.
+  for (auto missing : {u"nowhere\\", u"nowhere", u"nowhere\\deeper\\"}) {
+    SCOPED_TRACE(Narrow(missing));
+    EXPECT_FALSE(GetDiskFreeSpaceEx(Path(missing).c_str(), &available, &total, &free));
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+  }
 }
 
 TEST_F(FileContract, TooLongPathsFailWithoutThePrefixAndWorkWithIt) {

@@ -64,8 +64,9 @@ TEST_F(SimControl, LockedFiles) {
   EXPECT_EQ(sys::GetLastError(), sys::ERROR_SHARING_VIOLATION);
   EXPECT_FALSE(sys::DeleteFile(Path(u"in use.dll").c_str()));
   EXPECT_EQ(sys::GetLastError(), sys::ERROR_SHARING_VIOLATION);
+  // A rename onto an open file is refused as access, as Windows does.
   EXPECT_FALSE(sys::MoveFileEx(Path(u"new.dll").c_str(), Path(u"in use.dll").c_str(), sys::MOVEFILE_REPLACE_EXISTING));
-  EXPECT_EQ(sys::GetLastError(), sys::ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(sys::GetLastError(), sys::ERROR_ACCESS_DENIED);
   EXPECT_EQ(ReadText(Path(u"in use.dll")), "<cannot open>");
   ASSERT_TRUE(sim::UnlockFile(Path(u"in use.dll")));
   EXPECT_TRUE(sys::CopyFile(Path(u"new.dll").c_str(), Path(u"in use.dll").c_str(), sys::FALSE));

@@ -155,6 +155,30 @@ TEST_F(SimProcess, ProgramStartedFromAMappedDriveKnowsItsPath) {
   EXPECT_EQ(ReadText(Path(u"who.txt")), "D:\\KestruneSetup.exe|" + Narrow(line));
 }
 
+// A program copied on the machine starts like its source: the copy keeps the
+// host's execute permission.
+TEST_F(SimProcess, CopiedProgramStarts) {
+  std::string medium = sim::MachineFolder() + "/../medium";
+  std::filesystem::create_directories(medium);
+  std::filesystem::copy_file(KS_TEST_CHILD, medium + "/KestruneSetup.exe");
+  sim::Identity identity = sim::GetIdentity();
+  identity.mappedDrives['D'] = medium;
+  ASSERT_TRUE(sim::SetIdentity(identity));
+  ASSERT_TRUE(sys::CopyFile(u"D:\\KestruneSetup.exe", Path(u"Copied.exe").c_str(), sys::TRUE));
+  std::u16string line = u"\"" + Path(u"Copied.exe") + u"\" exit 7";
+  sys::STARTUPINFO startup{};
+  startup.cb = sizeof startup;
+  sys::PROCESS_INFORMATION process{};
+  ASSERT_TRUE(sys::CreateProcess(nullptr, line.data(), nullptr, nullptr, sys::FALSE, 0, nullptr, nullptr, &startup,
+                                 &process));
+  EXPECT_EQ(sys::WaitForSingleObject(process.hProcess, 60000), sys::WAIT_OBJECT_0);
+  sys::DWORD code = 0;
+  sys::GetExitCodeProcess(process.hProcess, &code);
+  EXPECT_EQ(code, 7u);
+  sys::CloseHandle(process.hThread);
+  sys::CloseHandle(process.hProcess);
+}
+
 TEST_F(SimProcess, ProcessStartFault) {
   sim::InjectFault(sim::FaultKind::ProcessStart, 1, sys::ERROR_NOT_ENOUGH_MEMORY, false);
   EXPECT_EQ(RunChild(u"exit 0"), -1);

@@ -11,6 +11,8 @@
 #include "platform/SysSystem.h"
 #include "platform/SysTime.h"
 
+#include <string>
+
 using namespace ks::sys;
 
 using SystemContract = TestMachine;
@@ -106,4 +108,33 @@ TEST_F(SystemContract, CodePageConversionFailuresSetTheLastError) {
   EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
   EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, nullptr, 3, out, 2), 0);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+// Without WC_NO_BEST_FIT_CHARS (0x400) characters 1252 lacks may become a
+// look-alike; with it, and for characters without one, the default character.
+TEST_F(SystemContract, AnsiBestFitUnlessRefused) {
+  constexpr DWORD kNoBestFit = 0x400;
+  struct Case {
+    char16_t unit;
+    DWORD flags;
+    char expected;
+    BOOL usedDefault;
+  };
+  const Case cases[] = {
+      {u'\u00E9', 0, '\xE9', FALSE},          {u'\u20AC', kNoBestFit, '\x80', FALSE},
+      {u'\u03A9', 0, 'O', FALSE},              {u'\u03A9', kNoBestFit, '?', TRUE},
+      {u'\u0141', 0, 'L', FALSE},              {u'\u0107', 0, 'c', FALSE},
+      {u'\u0110', 0, '\xD0', FALSE},          {u'\u03BC', 0, '\xB5', FALSE},
+      {u'\uFF21', 0, 'A', FALSE},              {u'\u0107', kNoBestFit, '?', TRUE},
+      {u'\u0416', 0, '?', TRUE},               {u'\u4E2D', 0, '?', TRUE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(int(c.unit)) + " flags " + std::to_string(c.flags));
+    const WCHAR text[1] = {c.unit};
+    char out[1] = {};
+    BOOL usedDefault = FALSE;
+    EXPECT_EQ(WideCharToMultiByte(CP_WINDOWS_1252, c.flags, text, 1, out, 1, nullptr, &usedDefault), 1);
+    EXPECT_EQ(out[0], c.expected);
+    EXPECT_EQ(usedDefault, c.usedDefault);
+  }
 }

@@ -565,6 +565,9 @@ BOOL CopyFile(const WCHAR* existingFileName, const WCHAR* newFileName, BOOL fail
     undoSpace();
     return Fail(error);
   }
+  // The copy keeps the source's permission bits, so a copied program still runs;
+  // read-only is applied with the attributes below.
+  ::fchmod(out, (source.st_mode & 0777) | S_IWUSR);
   bool copied = CopyContents(in, out, std::uint64_t(source.st_size));
   DWORD error = GetLastError();
   struct timespec times[2] = {{0, UTIME_NOW}, source.st_mtim};
@@ -610,8 +613,6 @@ BOOL MoveFileEx(const WCHAR* existingFileName, const WCHAR* newFileName, DWORD f
     if (!(flags & MOVEFILE_REPLACE_EXISTING)) return Fail(ERROR_ALREADY_EXISTS);
     if (to.isDirectory || from.isDirectory || ::stat(to.host.c_str(), &target) != 0 || ReadOnly(target))
       return Fail(ERROR_ACCESS_DENIED);
-    if (FileInUse(to.host, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
-      return Fail(ERROR_SHARING_VIOLATION);
   }
   if (!from.isDirectory && FileInUse(from.host, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
     return Fail(ERROR_SHARING_VIOLATION);
@@ -620,6 +621,9 @@ BOOL MoveFileEx(const WCHAR* existingFileName, const WCHAR* newFileName, DWORD f
     if (!CopyFile(existingFileName, newFileName, FALSE)) return FALSE;
     return DeleteFile(existingFileName) ? TRUE : FALSE;
   }
+  // A rename does not replace a file any handle holds open, whatever it shares.
+  if (to.exists && !sameFile && FileInUse(to.host, GENERIC_READ | GENERIC_WRITE | DELETE, 0))
+    return Fail(ERROR_ACCESS_DENIED);
   // A rename that changes only case keeps the new spelling.
   std::string destination = sameFile ? to.host.substr(0, to.host.rfind('/') + 1) + Utf8(to.lastName) : to.host;
   if (::rename(from.host.c_str(), destination.c_str()) != 0) return Fail(ErrnoToError(errno));

@@ -36,12 +36,19 @@ bool IsReservedDeviceName(const std::u16string& name) {
 }
 
 // Checks one segment; trims trailing dots and spaces unless the path is literal.
-bool CheckSegment(std::u16string* segment, bool literal, bool wildcardsAllowed) {
+// A colon before the last segment names a stream of a file, as NTFS reads it;
+// the machine keeps no streams, so that folder is never found.
+bool CheckSegment(std::u16string* segment, bool literal, bool wildcardsAllowed, bool last) {
   if (!literal)
     while (!segment->empty() && (segment->back() == u'.' || segment->back() == u' ')) segment->pop_back();
   if (segment->empty()) return Fail(sys::ERROR_INVALID_NAME);
   if (segment->size() > kMaxComponent) return Fail(sys::ERROR_FILENAME_EXCED_RANGE);
+  bool stream = false;
   for (char16_t c : *segment) {
+    if (c == u':' && !last) {
+      stream = true;
+      continue;
+    }
     if (c < 32 || c == u'<' || c == u'>' || c == u':' || c == u'"' || c == u'|' || c == u'/' || c == u'\\')
       return Fail(sys::ERROR_INVALID_NAME);
     if ((c == u'*' || c == u'?') && !wildcardsAllowed) return Fail(sys::ERROR_INVALID_NAME);
@@ -55,6 +62,7 @@ bool CheckSegment(std::u16string* segment, bool literal, bool wildcardsAllowed) 
     }
   }
   if (IsReservedDeviceName(*segment)) return Fail(sys::ERROR_INVALID_NAME);
+  if (stream) return Fail(sys::ERROR_PATH_NOT_FOUND);
   return true;
 }
 
@@ -187,7 +195,8 @@ bool ResolvePath(const std::u16string& input, ResolvedPath* out, bool allowWildc
     segments.push_back(std::move(segment));
   }
   for (size_t i = 0; i < segments.size(); ++i)
-    if (!CheckSegment(&segments[i], literal, allowWildcards && i + 1 == segments.size())) return false;
+    if (!CheckSegment(&segments[i], literal, allowWildcards && i + 1 == segments.size(), i + 1 == segments.size()))
+      return false;
   if (!unc) ApplyRedirection(*machine, &segments);
 
   // The root: a drive folder or a UNC share.
