@@ -27,7 +27,7 @@ TEST_F(ShellLinkContract, SavedFieldsReadBack) {
   const std::u16string target = Path(u"Auralis.exe");
   ASSERT_TRUE(WriteText(target, "MZ"));
   ASSERT_EQ(ks::sys::CreateShellLink(link.c_str(), target.c_str(), u"/play \"a b.mp3\"", Root().c_str(),
-                                     u"Plays music \u266B", target.c_str(), 2, 7),
+                                     u"Plays music \u266B", target.c_str(), 2, 3),
             ks::sys::S_OK);
   ks::sys::SHELL_LINK_DATA read{};
   ASSERT_EQ(ks::sys::ReadShellLink(link.c_str(), &read), ks::sys::S_OK);
@@ -37,7 +37,6 @@ TEST_F(ShellLinkContract, SavedFieldsReadBack) {
   EXPECT_EQ(std::u16string(read.description), u"Plays music \u266B");
   EXPECT_EQ(Narrow(read.iconPath), Narrow(target));
   EXPECT_EQ(read.iconIndex, 2);
-  EXPECT_EQ(read.showCommand, 7);
 
   // Saving again replaces the link; absent texts read back empty.
   ASSERT_EQ(ks::sys::CreateShellLink(link.c_str(), target.c_str(), nullptr, nullptr, nullptr, nullptr, 0, 1),
@@ -45,6 +44,15 @@ TEST_F(ShellLinkContract, SavedFieldsReadBack) {
   ASSERT_EQ(ks::sys::ReadShellLink(link.c_str(), &read), ks::sys::S_OK);
   EXPECT_EQ(read.arguments[0], 0);
   EXPECT_EQ(read.description[0], 0);
+}
+
+TEST_F(ShellLinkContract, ShowCommandReadsBack) {
+  const std::u16string link = Path(u"Maximized.lnk");
+  ASSERT_EQ(ks::sys::CreateShellLink(link.c_str(), Root().c_str(), nullptr, nullptr, nullptr, nullptr, 0, 3),
+            ks::sys::S_OK);
+  ks::sys::SHELL_LINK_DATA read{};
+  ASSERT_EQ(ks::sys::ReadShellLink(link.c_str(), &read), ks::sys::S_OK);
+  EXPECT_EQ(read.showCommand, 3);  // SW_SHOWMAXIMIZED
 }
 
 TEST_F(ShellLinkContract, Failures) {
