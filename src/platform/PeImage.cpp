@@ -148,15 +148,15 @@ bool FindVersionResource(const std::uint8_t* image, std::size_t size, std::size_
   return true;
 }
 
-std::vector<std::uint8_t> BuildVersionInfo(const VersionSpec& spec) {
+std::vector<std::uint8_t> BuildVersionInfo(const VersionSpec& fixture) {
   std::vector<std::uint8_t> fixed(52, 0);
   auto pack = [](const std::uint16_t v[4], std::uint32_t* high, std::uint32_t* low) {
     *high = (std::uint32_t(v[0]) << 16) | v[1];
     *low = (std::uint32_t(v[2]) << 16) | v[3];
   };
   std::uint32_t fileHigh, fileLow, productHigh, productLow;
-  pack(spec.fileVersion, &fileHigh, &fileLow);
-  pack(spec.productVersion, &productHigh, &productLow);
+  pack(fixture.fileVersion, &fileHigh, &fileLow);
+  pack(fixture.productVersion, &productHigh, &productLow);
   Put32(&fixed, 0, 0xFEEF04BD);
   Put32(&fixed, 4, 0x00010000);
   Put32(&fixed, 8, fileHigh);
@@ -165,10 +165,10 @@ std::vector<std::uint8_t> BuildVersionInfo(const VersionSpec& spec) {
   Put32(&fixed, 20, productLow);
   Put32(&fixed, 24, 0x3F);
   Put32(&fixed, 32, 0x00040004);             // VOS_NT_WINDOWS32
-  Put32(&fixed, 36, spec.dll ? 2u : 1u);     // VFT_DLL or VFT_APP
+  Put32(&fixed, 36, fixture.dll ? 2u : 1u);     // VFT_DLL or VFT_APP
 
   std::vector<std::uint8_t> strings;
-  for (auto& [name, text] : spec.strings) {
+  for (auto& [name, text] : fixture.strings) {
     std::vector<std::uint8_t> value;
     for (char16_t c : text) value.push_back(std::uint8_t(c)), value.push_back(std::uint8_t(c >> 8));
     value.push_back(0);
@@ -185,8 +185,8 @@ std::vector<std::uint8_t> BuildVersionInfo(const VersionSpec& spec) {
   return Node(u"VS_VERSION_INFO", false, fixed, 52, children);
 }
 
-std::vector<std::uint8_t> BuildImageWithVersion(const VersionSpec& spec) {
-  const std::vector<std::uint8_t> block = BuildVersionInfo(spec);
+std::vector<std::uint8_t> BuildImageWithVersion(const VersionSpec& fixture) {
+  const std::vector<std::uint8_t> block = BuildVersionInfo(fixture);
   constexpr std::uint32_t kFileAlignment = 0x200, kSectionAlignment = 0x1000, kResourceRva = 0x1000;
   // .rsrc: three directory levels (type, name, language), one data entry, the block.
   std::vector<std::uint8_t> rsrc(88, 0);
@@ -216,7 +216,7 @@ std::vector<std::uint8_t> BuildImageWithVersion(const VersionSpec& spec) {
   Put16(&image, coff, 0x14C);  // i386
   Put16(&image, coff + 2, 1);
   Put16(&image, coff + 16, 224);
-  Put16(&image, coff + 18, spec.dll ? 0x2102 : 0x0102);
+  Put16(&image, coff + 18, fixture.dll ? 0x2102 : 0x0102);
   const std::size_t optional = coff + 20;
   Put16(&image, optional, 0x10B);
   image[optional + 2] = 14;  // linker version

@@ -26,8 +26,8 @@ struct VersionSpec {
 };
 
 // The VS_VERSIONINFO block alone, as GetFileVersionInfo returns it.
-std::vector<std::uint8_t> BuildVersionInfo(const VersionSpec& spec);
+std::vector<std::uint8_t> BuildVersionInfo(const VersionSpec& fixture);
 // A whole PE image carrying that block.
-std::vector<std::uint8_t> BuildImageWithVersion(const VersionSpec& spec);
+std::vector<std::uint8_t> BuildImageWithVersion(const VersionSpec& fixture);
 
 }  // namespace ks::pe

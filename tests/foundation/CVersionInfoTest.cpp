@@ -10,13 +10,13 @@ class CVersionInfoTest : public TestMachine {
   // A module file carrying the given file version.
   std::u16string WriteModule(const std::u16string& name, std::uint16_t major, std::uint16_t minor,
                              std::uint16_t build, std::uint16_t revision) {
-    ks::pe::VersionSpec spec;
-    spec.fileVersion[0] = major;
-    spec.fileVersion[1] = minor;
-    spec.fileVersion[2] = build;
-    spec.fileVersion[3] = revision;
-    spec.productVersion[0] = 99;  // must not be mistaken for the file version
-    const std::vector<std::uint8_t> image = ks::pe::BuildImageWithVersion(spec);
+    ks::pe::VersionSpec fixture;
+    fixture.fileVersion[0] = major;
+    fixture.fileVersion[1] = minor;
+    fixture.fileVersion[2] = build;
+    fixture.fileVersion[3] = revision;
+    fixture.productVersion[0] = 99;  // must not be mistaken for the file version
+    const std::vector<std::uint8_t> image = ks::pe::BuildImageWithVersion(fixture);
     const std::u16string path = Path(name);
     EXPECT_TRUE(WriteText(path, std::string(image.begin(), image.end())));
     return path;

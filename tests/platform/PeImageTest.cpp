@@ -10,10 +10,10 @@
 namespace {
 
 std::vector<std::uint8_t> GoodImage() {
-  ks::pe::VersionSpec spec;
-  spec.fileVersion[0] = 22;
-  spec.strings = {{u"ProductName", u"Auralis"}};
-  return ks::pe::BuildImageWithVersion(spec);
+  ks::pe::VersionSpec fixture;
+  fixture.fileVersion[0] = 22;
+  fixture.strings = {{u"ProductName", u"Auralis"}};
+  return ks::pe::BuildImageWithVersion(fixture);
 }
 
 }  // namespace

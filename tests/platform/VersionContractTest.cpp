@@ -13,22 +13,22 @@ using namespace ks::sys;
 
 class VersionContract : public TestMachine {
  protected:
-  std::u16string WriteImage(const std::u16string& name, const ks::pe::VersionSpec& spec) {
-    std::vector<std::uint8_t> image = ks::pe::BuildImageWithVersion(spec);
+  std::u16string WriteImage(const std::u16string& name, const ks::pe::VersionSpec& fixture) {
+    std::vector<std::uint8_t> image = ks::pe::BuildImageWithVersion(fixture);
     EXPECT_TRUE(WriteText(Path(name), std::string(image.begin(), image.end())));
     return Path(name);
   }
 };
 
 TEST_F(VersionContract, ReadsFixedInfoStringsAndTranslation) {
-  ks::pe::VersionSpec spec;
-  spec.fileVersion[0] = 22;
-  spec.fileVersion[1] = 0;
-  spec.fileVersion[2] = 37;
-  spec.fileVersion[3] = 1234;
-  spec.productVersion[0] = 22;
-  spec.strings = {{u"ProductName", u"Auralis"}, {u"CompanyName", u"Kestrune"}};
-  std::u16string file = WriteImage(u"Auralis.dll", spec);
+  ks::pe::VersionSpec fixture;
+  fixture.fileVersion[0] = 22;
+  fixture.fileVersion[1] = 0;
+  fixture.fileVersion[2] = 37;
+  fixture.fileVersion[3] = 1234;
+  fixture.productVersion[0] = 22;
+  fixture.strings = {{u"ProductName", u"Auralis"}, {u"CompanyName", u"Kestrune"}};
+  std::u16string file = WriteImage(u"Auralis.dll", fixture);
   DWORD handle = 99;
   DWORD size = GetFileVersionInfoSize(file.c_str(), &handle);
   ASSERT_GT(size, 0u);
