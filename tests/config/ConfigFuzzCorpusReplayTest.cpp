@@ -1,55 +1,17 @@
-// Replays every file of fuzz/corpus/<target>/ for the configuration-data targets
-// (seeds and every crasher the fuzzers found) through the same bodies the
-// libFuzzer executables run, so the normal presets, sanitizers included, keep
-// them fixed. The corpus is found relative to this source file.
+// The configuration-data fuzz targets' corpora, replayed (see CorpusReplay.h).
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
+#include "CorpusReplay.h"
 
 #include "../../fuzz/ConfigFuzzTargets.h"
 
-namespace {
+class ConfigFuzzCorpusReplay : public testing::TestWithParam<CorpusTarget> {};
 
-std::filesystem::path CorpusFolder() {
-  return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "fuzz" / "corpus";
-}
+TEST_P(ConfigFuzzCorpusReplay, EveryFileKeepsItsProperties) { ReplayCorpus(GetParam()); }
 
-std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-struct Target {
-  const char* name;
-  bool (*run)(const std::uint8_t*, std::size_t);
-};
-
-class ConfigFuzzCorpusReplay : public testing::TestWithParam<Target> {};
-
-}  // namespace
-
-TEST_P(ConfigFuzzCorpusReplay, EveryFileKeepsItsProperties) {
-  const std::filesystem::path folder = CorpusFolder() / GetParam().name;
-  ASSERT_TRUE(std::filesystem::is_directory(folder)) << folder;
-  int files = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    if (!entry.is_regular_file()) continue;
-    SCOPED_TRACE(entry.path().string());
-    const std::vector<std::uint8_t> bytes = ReadBytes(entry.path());
-    EXPECT_TRUE(GetParam().run(bytes.data(), bytes.size()));
-    ++files;
-  }
-  EXPECT_GT(files, 0) << "empty corpus " << folder;
-}
-
-INSTANTIATE_TEST_SUITE_P(Targets, ConfigFuzzCorpusReplay,
-                         testing::Values(Target{"fuzz_xml", ks::fuzz::FuzzXml},
-                                         Target{"fuzz_property_map_deserialize", ks::fuzz::FuzzPropertyMapDeserialize},
-                                         Target{"fuzz_property_map_from_xml", ks::fuzz::FuzzPropertyMapFromXml},
-                                         Target{"fuzz_property_map_file_name", ks::fuzz::FuzzFileName}),
-                         [](const testing::TestParamInfo<Target>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Targets, ConfigFuzzCorpusReplay,
+    testing::Values(CorpusTarget{"fuzz_xml", ks::fuzz::FuzzXml},
+                    CorpusTarget{"fuzz_property_map_deserialize", ks::fuzz::FuzzPropertyMapDeserialize},
+                    CorpusTarget{"fuzz_property_map_from_xml", ks::fuzz::FuzzPropertyMapFromXml},
+                    CorpusTarget{"fuzz_property_map_file_name", ks::fuzz::FuzzFileName}),
+    CorpusTargetName);

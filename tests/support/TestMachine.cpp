@@ -47,29 +47,6 @@ void TestMachine::TearDown() {
   std::filesystem::remove_all(m_folder, ec);
 }
 
-bool TestMachine::WriteText(const std::u16string& path, const std::string& text) {
-  sys::HANDLE file = sys::CreateFile(path.c_str(), sys::GENERIC_WRITE, 0, nullptr, sys::CREATE_ALWAYS, 0, nullptr);
-  if (file == sys::INVALID_HANDLE_VALUE) return false;
-  sys::DWORD written = 0;
-  bool ok = sys::WriteFile(file, text.data(), sys::DWORD(text.size()), &written, nullptr) && written == text.size();
-  sys::DWORD error = sys::GetLastError();
-  sys::CloseHandle(file);
-  sys::SetLastError(error);
-  return ok;
-}
-
-std::string TestMachine::ReadText(const std::u16string& path) {
-  sys::HANDLE file = sys::CreateFile(path.c_str(), sys::GENERIC_READ, sys::FILE_SHARE_READ, nullptr,
-                                     sys::OPEN_EXISTING, 0, nullptr);
-  if (file == sys::INVALID_HANDLE_VALUE) return "<cannot open>";
-  std::string text;
-  char buffer[4096];
-  sys::DWORD read = 0;
-  while (sys::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
-  sys::CloseHandle(file);
-  return text;
-}
-
 namespace {
 std::u16string InstallHostFile(const std::u16string& windowsPath, const char* hostFile) {
   std::string target = sim::HostPath(windowsPath);
@@ -82,20 +59,3 @@ std::u16string InstallHostFile(const std::u16string& windowsPath, const char* ho
 
 std::u16string TestMachine::ChildProgram() { return InstallHostFile(Path(u"child.exe"), KS_TEST_CHILD); }
 std::u16string TestMachine::TestModule() { return InstallHostFile(Path(u"module.dll"), KS_TEST_MODULE); }
-
-long TestMachine::RunChild(const std::u16string& arguments, sys::DWORD timeoutMs) {
-  std::u16string program = ChildProgram();
-  std::u16string line = u"\"" + program + u"\" " + arguments;
-  sys::STARTUPINFO startup{};
-  startup.cb = sizeof startup;
-  sys::PROCESS_INFORMATION process{};
-  if (!sys::CreateProcess(program.c_str(), line.data(), nullptr, nullptr, sys::FALSE, 0, nullptr, nullptr, &startup,
-                          &process))
-    return -1;
-  sys::WaitForSingleObject(process.hProcess, timeoutMs);
-  sys::DWORD code = 0;
-  sys::GetExitCodeProcess(process.hProcess, &code);
-  sys::CloseHandle(process.hThread);
-  sys::CloseHandle(process.hProcess);
-  return long(code);
-}
