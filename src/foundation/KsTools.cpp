@@ -25,7 +25,7 @@ IKsWindowService* KsToolsWindowService() noexcept {
 
 IKsProductInfo* KsToolsProductInfo() noexcept {
   IKsTools* root = KsToolsRoot();
-  return root != nullptr ? root->GetProductInfo() : nullptr;
+  return root != nullptr ? root->GetProductInfo(false) : nullptr;
 }
 
 IKsSettingsStore* KsToolsSettingsStore(const KsChar* name) noexcept {

@@ -53,7 +53,7 @@ class FakeTools final : public IKsTools, public IKsLog, public IKsLanguageServic
   IKsTextService* GetTextService() override { return nullptr; }
   IKsLockService* GetLockService() override { return nullptr; }
   IKsLanguageService* GetLanguageService() override { return this; }
-  IKsProductInfo* GetProductInfo() override { return nullptr; }
+  IKsProductInfo* GetProductInfo(bool) override { return nullptr; }
   IKsLog* GetLog() override { return this; }
   IKsMessageService* GetMessageService() override { return nullptr; }
   IKsFileService* GetFileService() override { return offerFileService ? this : nullptr; }

@@ -25,7 +25,7 @@ class RecordingTools final : public IKsTools, public IKsLog, public IKsWindowSer
   IKsTextService* GetTextService() override { return nullptr; }
   IKsLockService* GetLockService() override { return nullptr; }
   IKsLanguageService* GetLanguageService() override { return nullptr; }
-  IKsProductInfo* GetProductInfo() override { return nullptr; }
+  IKsProductInfo* GetProductInfo(bool) override { return nullptr; }
   IKsLog* GetLog() override { return this; }
   IKsMessageService* GetMessageService() override { return nullptr; }
   IKsFileService* GetFileService() override { return nullptr; }
