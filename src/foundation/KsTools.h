@@ -87,6 +87,10 @@ class IKsSettingsStore {
   virtual bool WriteNumber(const KsChar* name, std::int64_t value) = 0;
   virtual KsString ReadText(const KsChar* name, const KsChar* defaultValue) = 0;
   virtual bool WriteText(const KsChar* name, const KsChar* value) = 0;
+  // Binary values (a window placement, say): the read succeeds only when the
+  // value holds exactly size bytes.
+  virtual bool ReadBinary(const KsChar* name, void* data, int size) = 0;
+  virtual bool WriteBinary(const KsChar* name, const void* data, int size) = 0;
   virtual bool DeleteValue(const KsChar* name) = 0;
   virtual bool DeleteSubkey(const KsChar* name) = 0;
   virtual bool RemoveAllValues() = 0;

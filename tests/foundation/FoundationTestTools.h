@@ -23,6 +23,8 @@ class FakeSettingsStore final : public IKsSettingsStore {
     values[name] = value;
     return true;
   }
+  bool ReadBinary(const KsChar*, void*, int) override { return false; }
+  bool WriteBinary(const KsChar*, const void*, int) override { return false; }
   bool DeleteValue(const KsChar* name) override { return values.erase(name) > 0; }
   bool DeleteSubkey(const KsChar*) override { return false; }
   bool RemoveAllValues() override { return false; }
