@@ -587,6 +587,37 @@ BOOL FreeLibrary(HMODULE handle) {
   return RemoveHandle(handle) ? TRUE : FALSE;
 }
 
+BOOL GetModuleHandleEx(DWORD flags, const WCHAR* moduleName, HMODULE* result) {
+  Guard lock(Lock());
+  if (result) *result = nullptr;
+  if (!result || !moduleName) return Fail(ERROR_INVALID_PARAMETER);
+  void* found = nullptr;
+  if (flags & GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS) {
+    // The shared object holding the address, if it was loaded as a module.
+    Dl_info info{};
+    if (::dladdr(reinterpret_cast<const void*>(moduleName), &info) && info.dli_fname) {
+      if (auto it = LoadedModules().find(info.dli_fname); it != LoadedModules().end()) found = it->second;
+    }
+  } else {
+    const std::u16string wanted = Fold(moduleName);
+    const bool byPath = wanted.find_first_of(u"\\/:") != std::u16string::npos;
+    for (const auto& [host, handle] : LoadedModules()) {
+      auto* module = static_cast<ModuleObject*>(FindAnyHandle(handle));
+      const std::u16string path = Fold(module->windows);
+      const std::u16string name = path.substr(path.find_last_of(u'\\') + 1);
+      if ((byPath ? path : name) == wanted || (!byPath && wanted.find(u'.') == std::u16string::npos && name == wanted + u".dll")) {
+        found = handle;
+        break;
+      }
+    }
+  }
+  if (!found) return Fail(ERROR_MOD_NOT_FOUND);
+  if (!(flags & GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT)) static_cast<ModuleObject*>(FindAnyHandle(found))->references++;
+  *result = static_cast<HMODULE>(found);
+  SetLastError(ERROR_SUCCESS);
+  return TRUE;
+}
+
 DWORD GetModuleFileName(HMODULE handle, WCHAR* fileName, DWORD size) {
   Guard lock(Lock());
   MachineState* machine = Machine();

@@ -7,6 +7,7 @@
 #undef LoadLibraryEx
 #undef LoadLibrary
 #undef GetModuleFileName
+#undef GetModuleHandleEx
 
 namespace ks::sys {
 
@@ -26,6 +27,13 @@ BOOL FreeLibrary(HMODULE module) { return ::FreeLibrary(reinterpret_cast<::HMODU
 
 DWORD GetModuleFileName(HMODULE module, WCHAR* fileName, DWORD size) {
   return ::GetModuleFileNameW(reinterpret_cast<::HMODULE>(module), Wide(fileName), size);
+}
+
+BOOL GetModuleHandleEx(DWORD flags, const WCHAR* moduleName, HMODULE* module) {
+  ::HMODULE handle = nullptr;
+  const BOOL found = ::GetModuleHandleExW(flags, Wide(moduleName), &handle);
+  if (module) *module = reinterpret_cast<HMODULE>(handle);
+  return found;
 }
 
 }  // namespace ks::sys
