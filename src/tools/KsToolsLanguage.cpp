@@ -1,5 +1,7 @@
 #include "tools/KsToolsLanguage.h"
 
+#include <algorithm>
+
 #include "config/KsReadTextFile.h"
 #include "foundation/KsHandle.h"
 #include "foundation/KsStringArray.h"
@@ -48,6 +50,8 @@ void KsToolsLanguage::Load(const KsString& moduleFolder, const KsString& default
         m_languages.push_back({baseName, name});
       } while (ks::sys::FindNextFile(find.Get(), &data));
     }
+    std::sort(m_languages.begin(), m_languages.end(),
+              [](const Language& a, const Language& b) { return a.name.CompareNoCase(b.name) < 0; });
   }
   KsLogFormat(kKsLogInfo, kTag, u"%d translation files in %s", GetLanguageCount(), m_folder.Chars());
   const KsString stored = store != nullptr ? store->ReadText(kChoiceValue, u"") : KsString();

@@ -1,19 +1,22 @@
 #include "tools/KsToolsMessageService.h"
 
+#include "toolkit/KsMessagePopupWnd.h"
+
 namespace {
 constexpr KsChar kTag[] = u"Message";
 }  // namespace
 
-// Until the toolkit has its message popup, a message answers its default
-// button without showing anything (as an unattended run would).
 int KsToolsMessageService::ShowMessage(const KsChar* title, const KsChar* text, const KsChar* const* buttons,
                                        int buttonCount, int defaultButton) {
-  const int answer = buttonCount <= 0 ? -1 : (defaultButton >= 0 && defaultButton < buttonCount ? defaultButton : 0);
+  if (buttons == nullptr) buttonCount = 0;
+  const int answer = KsMessagePopupWnd::Run(title, text, buttons, buttonCount, defaultButton);
   KsLogFormat(kKsLogInfo, kTag, u"%s: %s -> %s", title != nullptr ? title : u"", text != nullptr ? text : u"",
-              answer >= 0 && buttons != nullptr && buttons[answer] != nullptr ? buttons[answer] : u"(closed)");
+              answer >= 0 && answer < buttonCount && buttons[answer] != nullptr ? buttons[answer] : u"(closed)");
   return answer;
 }
 
+// The toolkit has no wait window or folder chooser yet: the wait is logged,
+// and choosing a folder answers as a cancelled chooser does.
 void KsToolsMessageService::ShowWaitMessage(const KsChar* text, int delayMs, bool, void (*)(void*), void*) {
   KsLogFormat(kKsLogInfo, kTag, u"Wait: %s (after %d ms)", text != nullptr ? text : u"", delayMs);
 }

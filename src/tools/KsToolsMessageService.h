@@ -1,7 +1,8 @@
 #pragma once
 // The message service: modal messages, the wait window and the folder chooser.
-// Every message is logged with its title, text and answer, so an unattended
-// run can be followed in the log.
+// Messages are the toolkit's message popup, without an owner window (the
+// program's windows belong to the program's own copy of the toolkit). Every
+// message is logged with its title, text and answer.
 
 #include "foundation/KsTools.h"
 

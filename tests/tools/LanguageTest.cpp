@@ -71,15 +71,3 @@ TEST(LanguageWithoutModule, TranslateGivesTheTextItself) {
   EXPECT_EQ(KsToolsRoot(), nullptr);
   EXPECT_EQ(Narrow(KsTranslate(u"Yes")), "Yes");
 }
-
-// The chooser asks through the message service with the languages as buttons
-// and keeps the answer; the message service answers the default button, the
-// current language.
-TEST_F(Language, ChooserKeepsTheAnswer) {
-  ASSERT_NE(LoadProduct(), nullptr);
-  ASSERT_TRUE(Tools()->GetSettingsStore(u"Properties")->WriteText(u"Language", u"Deutsch"));
-  Tools()->OnProductInfoLoaded(0);
-  EXPECT_TRUE(Service()->ChooseLanguage());
-  EXPECT_EQ(Narrow(Service()->GetLanguageName()), "Deutsch");
-  EXPECT_EQ(Narrow(Tools()->GetSettingsStore(u"Properties")->ReadText(u"Language", u"")), "Deutsch");
-}

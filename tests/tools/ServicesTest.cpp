@@ -168,19 +168,6 @@ TEST_F(ToolsServices, UIServiceScalesLayouts) {
   ui->SetTitleIcon(u"Titlebar Icon", 0);
 }
 
-// Until the toolkit's message popup is wired in, a message answers its default
-// button and is logged.
-TEST_F(ToolsServices, MessageServiceAnswersTheDefaultButton) {
-  ASSERT_NE(LoadModule(), nullptr);
-  IKsMessageService* messages = Tools()->GetMessageService();
-  const KsChar* buttons[] = {u"Yes", u"No"};
-  EXPECT_EQ(messages->ShowMessage(u"Title", u"Question?", buttons, 2, 1), 1);
-  EXPECT_EQ(messages->ShowMessage(u"Title", u"Question?", buttons, 2, 7), 0);
-  EXPECT_EQ(messages->ShowMessage(u"Title", u"Nothing", nullptr, 0, 0), -1);
-  EXPECT_TRUE(messages->ChooseFolder(u"Folder", u"C:\\").IsEmpty());
-  EXPECT_NE(ReadText(LogPath()).find("Title: Question? -> No"), std::string::npos);
-}
-
 // Settings files of a folder go into the stores they name; other files are
 // left alone; a damaged file makes the import answer false.
 TEST_F(ToolsServices, ImportSettingsWritesTheStores) {
