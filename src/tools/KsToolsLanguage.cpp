@@ -59,6 +59,15 @@ void KsToolsLanguage::Load(const KsString& moduleFolder, const KsString& default
   if (!defaultLanguage.IsEmpty()) Select(defaultLanguage);
 }
 
+void KsToolsLanguage::Clear() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_languages.clear();
+  m_texts.clear();
+  m_current = -1;
+  m_store = nullptr;
+  m_messages = nullptr;
+}
+
 bool KsToolsLanguage::Read(const KsString& path, KsString* name, std::map<std::u16string, KsString>* texts) {
   KsString text;
   if (!KsReadTextFile(path, text)) {

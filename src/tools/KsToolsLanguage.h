@@ -25,6 +25,9 @@ class KsToolsLanguage final : public IKsLanguageService {
   // kept (may be null); messages: asks the user (may be null).
   void Load(const KsString& moduleFolder, const KsString& defaultLanguage, IKsSettingsStore* store,
             IKsMessageService* messages);
+  // Forgets the files and the choice (module shut-down): texts are their own
+  // translation again.
+  void Clear();
   // Makes the language of that file base name current; false when unknown or
   // unreadable (the current one stays).
   bool Select(const KsChar* baseName);

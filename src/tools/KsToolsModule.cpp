@@ -69,7 +69,7 @@ void KsToolsModule::Shutdown(ks::sys::HINSTANCE) {
   std::lock_guard<std::recursive_mutex> lock(m_mutex);
   KsLog(kKsLogInfo, kTag, u"Shutdown");
   m_locks.ReleaseAll();
-  m_language.Load(KsString(), KsString(), nullptr, nullptr);
+  m_language.Clear();
   CloseStores();
   m_product.reset();
   SetTextService(nullptr);
@@ -79,12 +79,16 @@ void KsToolsModule::Shutdown(ks::sys::HINSTANCE) {
 void KsToolsModule::CloseStores() {
   for (auto& [name, store] : m_stores) delete store;
   m_stores.clear();
+  m_storesRoot.Empty();
 }
 
 void KsToolsModule::OnProductInfoLoaded(int) {
   std::lock_guard<std::recursive_mutex> lock(m_mutex);
   if (m_product == nullptr || !m_product->IsLoaded()) return;
-  CloseStores();  // a reloaded product may have another settings key
+  // A product reloaded under another name has another settings key; stores
+  // handed out for the same key stay valid.
+  if (m_product->GetSettingsRoot().CompareNoCase(m_storesRoot) != 0) CloseStores();
+  m_storesRoot = m_product->GetSettingsRoot();
   IKsSettingsStore* properties = GetSettingsStore(kPropertiesStore);
   if (properties != nullptr) m_ui.SetScalePercent(static_cast<int>(properties->ReadNumber(u"Interface Scale", 100)));
   m_language.Load(GetFolder(), m_product->GetText(u"/*/Product/DefaultLanguage", u"English"), properties,
@@ -108,8 +112,9 @@ IKsSettingsStore* KsToolsModule::GetSettingsStore(const KsChar* name) {
   std::u16string key(KsString(name).View());
   for (auto& c : key) c = KsToolsTextService::Fold(c);
   if (auto found = m_stores.find(key); found != m_stores.end()) return found->second;
-  KsToolsRegistryKey* store =
-      KsToolsRegistryKey::Open(ks::sys::HKEY_CURRENT_USER, m_product->GetSettingsRoot() + u"\\" + name, false);
+  if (m_product->GetSettingsRoot().CompareNoCase(m_storesRoot) != 0) CloseStores();
+  m_storesRoot = m_product->GetSettingsRoot();
+  KsToolsRegistryKey* store = KsToolsRegistryKey::Open(ks::sys::HKEY_CURRENT_USER, m_storesRoot + u"\\" + name, false);
   if (store != nullptr) m_stores[key] = store;
   return store;
 }

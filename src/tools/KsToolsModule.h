@@ -72,6 +72,7 @@ class KsToolsModule final : public IKsTools {
   KsMessagePump m_windows;
   std::unique_ptr<KsProductInformation> m_product;
   std::map<std::u16string, KsToolsRegistryKey*> m_stores;
+  KsString m_storesRoot;  // the settings key the stores are below
 #if KS_TOOLS_HAVE_ZLIB
   KsToolsCompression m_compression;
 #endif
