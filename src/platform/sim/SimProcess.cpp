@@ -546,7 +546,12 @@ HMODULE LoadLibraryEx(const WCHAR* fileName, HANDLE, DWORD flags) {
     bool elf = fd >= 0 && ::read(fd, head, 4) == 4 && std::memcmp(head, "\x7f" "ELF", 4) == 0;
     if (fd >= 0) ::close(fd);
     if (!elf) return Fail(ERROR_BAD_EXE_FORMAT), nullptr;
-    module->library = ::dlopen(path.host.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // The image stays mapped after FreeLibrary: on Windows what a module put in
+    // the process heap outlives it, and here the heap blocks it keeps for the
+    // process (its string manager) stay reachable for leak checkers. Each
+    // machine's copy of a module is a file of its own, so a fresh machine still
+    // loads a fresh module.
+    module->library = ::dlopen(path.host.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (!module->library) {
       Journal("loadlibrary", Utf8(path.windows) + " failed: " + ::dlerror());
       return Fail(ERROR_MOD_NOT_FOUND), nullptr;
