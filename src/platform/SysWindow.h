@@ -285,6 +285,11 @@ constexpr DWORD ERROR_TIMEOUT = 1460;
 // The calling thread's identifier, the key of its message queue.
 DWORD GetCurrentThreadId();
 
+constexpr UINT CS_GLOBALCLASS = 0x4000;
+
+// A class registered without an instance belongs to the program's module
+// (GetModuleHandle(null)); GetClassInfoEx without an instance finds only the
+// system's classes, so a program looks its own classes up with its instance.
 ATOM RegisterClassEx(const WNDCLASSEX* windowClass);
 BOOL UnregisterClass(const WCHAR* className, HINSTANCE instance);
 BOOL GetClassInfoEx(HINSTANCE instance, const WCHAR* className, WNDCLASSEX* windowClass);

@@ -4,6 +4,7 @@
 #include "WindowTestSupport.h"
 
 #include "platform/SysError.h"
+#include "platform/SysModule.h"
 
 #include <algorithm>
 
@@ -27,29 +28,65 @@ TEST_F(WindowTest, DestroyNotifiesParentFirstAndFreesChildrenFirst) {
   EXPECT_FALSE(IsWindow(parent));
   EXPECT_FALSE(IsWindow(grandchild));
   EXPECT_FALSE(DestroyWindow(parent));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
 }
 
+// A refused WM_CREATE fails the creation; the half-made window still gets
+// its last message and is gone.
 TEST_F(WindowTest, CreateAnsweringMinusOneFailsAndDestroysTheWindow) {
   s_createAnswer = -1;
   EXPECT_EQ(Create(u"refused", nullptr, 0, 0, 10, 10), nullptr);
+  ASSERT_FALSE(s_log.empty());
+  EXPECT_EQ(s_log.front(), "WM_CREATE refused");
+  EXPECT_EQ(s_log.back(), "WM_NCDESTROY refused");
+  EXPECT_EQ(FindWindow(kClass, u"refused"), nullptr);
+}
+
+// Windows destroys a window refused at WM_CREATE as DestroyWindow does, so
+// WM_DESTROY comes before WM_NCDESTROY.
+TEST_F(WindowTest, RefusedCreateSendsDestroyBeforeNcDestroy) {
+  s_createAnswer = -1;
+  EXPECT_EQ(Create(u"refused", nullptr, 0, 0, 10, 10), nullptr);
   EXPECT_EQ(s_log, (Log{"WM_CREATE refused", "WM_DESTROY refused", "WM_NCDESTROY refused"}));
+}
+
+// The error codes for a handle that names no window and a class nobody registered.
+TEST_F(WindowTest, ErrorsForMissingWindowsAndClasses) {
+  HWND window = Create(u"w", nullptr, 0, 0, 10, 10);
+  ASSERT_TRUE(DestroyWindow(window));
+  SetLastError(0);
+  EXPECT_FALSE(DestroyWindow(window));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+  SetLastError(0);
   EXPECT_EQ(CreateWindowEx(0, u"KsNoSuchClass", u"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
             nullptr);
   EXPECT_EQ(GetLastError(), ERROR_CANNOT_FIND_WND_CLASS);
 }
 
 TEST_F(WindowTest, ClassRegistration) {
+  // The program's instance is its own module; other names must be loaded already.
+  HINSTANCE program = GetModuleHandle(nullptr);
+  ASSERT_NE(program, nullptr);
+  char16_t byHandle[260], byNull[260];
+  ASSERT_GT(GetModuleFileName(program, byHandle, 260), 0u);
+  ASSERT_GT(GetModuleFileName(nullptr, byNull, 260), 0u);
+  EXPECT_EQ(std::u16string(byHandle), std::u16string(byNull));
+  EXPECT_EQ(GetModuleHandle(u"KsNoSuchModule.dll"), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
   WNDCLASSEX again{};
   again.cbSize = sizeof again;
   again.lpfnWndProc = DefWindowProc;
+  again.hInstance = program;
   again.lpszClassName = u"KSTESTWINDOW";  // class names ignore case
   EXPECT_EQ(RegisterClassEx(&again), 0);
   EXPECT_EQ(GetLastError(), ERROR_CLASS_ALREADY_EXISTS);
   WNDCLASSEX found{};
   found.cbSize = sizeof found;
-  EXPECT_TRUE(GetClassInfoEx(nullptr, kClass, &found));
-  EXPECT_FALSE(GetClassInfoEx(nullptr, u"KsNoSuchClass", &found));
+  ASSERT_TRUE(GetClassInfoEx(program, kClass, &found));
+  EXPECT_EQ(found.hInstance, program);
+  // Without an instance only the system's classes are looked at.
+  EXPECT_FALSE(GetClassInfoEx(nullptr, kClass, &found));
+  EXPECT_FALSE(GetClassInfoEx(program, u"KsNoSuchClass", &found));
+  EXPECT_EQ(GetLastError(), ERROR_CLASS_DOES_NOT_EXIST);
   HWND window = Create(u"w", nullptr, 0, 0, 10, 10);
   char16_t name[32];
   EXPECT_EQ(GetClassName(window, name, 32), 12);
@@ -116,8 +153,11 @@ TEST_F(WindowTest, TextAndUserData) {
   EXPECT_EQ(std::u16string(buffer), u"sec");
 
   EXPECT_EQ(GetWindowLongPtr(window, GWLP_USERDATA), 0);
+  // A previous value of 0 is told from a failure only through a last error
+  // cleared beforehand: success leaves it untouched.
+  SetLastError(ERROR_ACCESS_DENIED);
   EXPECT_EQ(SetWindowLongPtr(window, GWLP_USERDATA, 1234), 0);
-  EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
   EXPECT_EQ(SetWindowLongPtr(window, GWLP_USERDATA, 99), 1234);
   EXPECT_EQ(GetWindowLongPtr(window, GWLP_USERDATA), 99);
   EXPECT_EQ(GetWindowLongPtr(window, GWL_STYLE) & LONG_PTR(WS_POPUP), LONG_PTR(WS_POPUP));

@@ -249,8 +249,10 @@ ATOM RegisterClassEx(const WNDCLASSEX* windowClass) {
     return 0;
   }
   WindowManager& manager = Windows();
-  manager.classes.push_back(WindowClassEntry{Span(windowClass->lpszClassName), windowClass->lpfnWndProc,
-                                             windowClass->hInstance, windowClass->hCursor, windowClass->style});
+  // A class registered without an instance belongs to the program's module.
+  HINSTANCE instance = windowClass->hInstance ? windowClass->hInstance : ProgramModule();
+  manager.classes.push_back(WindowClassEntry{Span(windowClass->lpszClassName), windowClass->lpfnWndProc, instance,
+                                             windowClass->hCursor, windowClass->style});
   return ATOM(0xC000 + manager.classes.size());
 }
 
@@ -265,10 +267,14 @@ BOOL UnregisterClass(const WCHAR* className, HINSTANCE) {
   return TRUE;
 }
 
-BOOL GetClassInfoEx(HINSTANCE, const WCHAR* className, WNDCLASSEX* windowClass) {
+// Without an instance only the system's classes are found (the machine has
+// none); an application's class is found through the instance it was
+// registered under, or from any instance when it is a global class.
+BOOL GetClassInfoEx(HINSTANCE instance, const WCHAR* className, WNDCLASSEX* windowClass) {
   std::lock_guard lock(WindowMutex());
   WindowClassEntry* entry = FindClass(Span(className));
-  if (!entry) return Fail(ERROR_CLASS_DOES_NOT_EXIST);
+  if (!entry || !instance || (entry->instance != instance && !(entry->style & CS_GLOBALCLASS)))
+    return Fail(ERROR_CLASS_DOES_NOT_EXIST);
   if (windowClass) {
     *windowClass = WNDCLASSEX{};
     windowClass->cbSize = sizeof(WNDCLASSEX);
@@ -638,7 +644,8 @@ LONG_PTR SetWindowLongPtr(HWND window, int index, LONG_PTR value) {
   std::lock_guard lock(WindowMutex());
   WindowEntry* entry = FindWindowEntry(window);
   if (!entry) return Fail(ERROR_INVALID_WINDOW_HANDLE), 0;
-  SetLastError(ERROR_SUCCESS);
+  // Success leaves the last error as it was, so a previous value of 0 is told
+  // from a failure only by clearing the error first, as Windows documents.
   LONG_PTR old;
   switch (index) {
     case GWLP_USERDATA: old = entry->userData; entry->userData = value; return old;
