@@ -283,3 +283,43 @@ TEST_F(WindowTest, RegisteredMessagesAndFindWindow) {
   DestroyWindow(window);
   EXPECT_EQ(FindWindow(kClass, u"Findable"), nullptr);
 }
+
+// A placement read back sets the same rectangle again; the normal rectangle is
+// in workspace coordinates and survives minimising.
+TEST_F(WindowTest, PlacementRoundTripsThroughWorkspaceCoordinates) {
+  HWND window = Create(u"placed", nullptr, 100, 60, 300, 200, WS_VISIBLE);
+  ASSERT_NE(window, nullptr);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  ASSERT_TRUE(GetMonitorInfo(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor));
+  LONG dx = monitor.rcWork.left - monitor.rcMonitor.left, dy = monitor.rcWork.top - monitor.rcMonitor.top;
+
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  ASSERT_TRUE(GetWindowPlacement(window, &placement));
+  EXPECT_EQ(placement.length, 44u);
+  EXPECT_EQ(placement.showCmd, UINT(SW_SHOWNORMAL));
+  const RECT& normal = placement.rcNormalPosition;
+  EXPECT_EQ((std::vector<LONG>{normal.left, normal.top, normal.right, normal.bottom}),
+            (std::vector<LONG>{100 - dx, 60 - dy, 400 - dx, 260 - dy}));
+
+  placement.rcNormalPosition = RECT{50 - dx, 40 - dy, 250 - dx, 190 - dy};
+  ASSERT_TRUE(SetWindowPlacement(window, &placement));
+  RECT rect{};
+  ASSERT_TRUE(GetWindowRect(window, &rect));
+  EXPECT_EQ((std::vector<LONG>{rect.left, rect.top, rect.right, rect.bottom}), (std::vector<LONG>{50, 40, 250, 190}));
+
+  ShowWindow(window, SW_MINIMIZE);
+  ASSERT_TRUE(GetWindowPlacement(window, &placement));
+  EXPECT_EQ(placement.showCmd, UINT(SW_SHOWMINIMIZED));
+  EXPECT_EQ(placement.rcNormalPosition.left, 50 - dx);
+  EXPECT_EQ(placement.rcNormalPosition.bottom, 190 - dy);
+  ShowWindow(window, SW_RESTORE);
+  EXPECT_FALSE(IsIconic(window));
+
+  placement.length = 40;
+  SetLastError(0);
+  EXPECT_FALSE(SetWindowPlacement(window, &placement));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  DestroyWindow(window);
+}

@@ -4,6 +4,7 @@
 
 #include "RecordingWnd.h"
 #include "ToolkitTest.h"
+#include "ToolkitTestTools.h"
 
 #include "platform/sim/SimMachine.h"
 #include "platform/sim/SimWindowControl.h"
@@ -167,4 +168,30 @@ TEST_F(KsPopupWndTest, FixedSizePopupTakesItsContentSize) {
   ASSERT_TRUE(popup.GetBottomButtons()->GetButtonRect(KsOkCancelPopupWnd::kOkId, &ok));
   EXPECT_EQ(ok.bottom, client.bottom - KsOkCancelPopupWnd::kMargin);
   popup.Destroy();
+}
+
+// A placement saved on the second monitor comes back on that monitor, pushed
+// inside its work area, not onto the primary one.
+TEST_F(KsPopupWndTest, SavedPlacementStaysOnItsMonitor) {
+  sim::Identity identity = sim::GetIdentity();
+  identity.monitors = {sim::MonitorFact{0, 0, 1920, 1080, 0, 0, 1920, 1040},
+                       sim::MonitorFact{1920, 0, 3520, 900, 1920, 40, 3520, 900}};  // task bar at its top
+  ASSERT_TRUE(sim::SetIdentity(identity));
+  std::string error, folder = sim::MachineFolder();
+  sim::DetachMachine();
+  ASSERT_TRUE(sim::AttachMachine(folder, &error)) << error;
+  FakeToolkitTools tools;
+  tools.stores[u"Properties"];
+  struct Keyed : KsPopupWnd {
+    KsString GetPlacementKey() override { return KsString(u"Second"); }
+  };
+
+  Keyed first;
+  ASSERT_TRUE(first.CreatePopup(nullptr, 300, 200, true, true));
+  first.MoveAndSize(Rect(3400, 10, 3700, 210));  // past the right edge, over the task bar
+  first.OkAction();
+  Keyed second;
+  ASSERT_TRUE(second.CreatePopup(nullptr, 300, 200, true, true));
+  EXPECT_EQ(WindowCorners(second), (std::vector<LONG>{3220, 40, 3520, 240}));
+  second.Destroy();
 }
