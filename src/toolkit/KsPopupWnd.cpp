@@ -101,7 +101,7 @@ void KsPopupWnd::PlaceAndSize(int width, int height) {
     if (replaceSaved) SavePlacement();
   }
   RECT actual{};
-  if (GetWindowRect(&actual) && (actual.right - actual.left != width || actual.bottom - actual.top != height)) {
+  if (!IsMaximized() && GetWindowRect(&actual) && (actual.right - actual.left != width || actual.bottom - actual.top != height)) {
     KsLogFormat(0, u"Popup", u"Popup rect created (window rect was bad): coords x,y,x1,y1 %d,%d,%d,%d\n",
                 int(actual.left), int(actual.top), int(actual.right), int(actual.bottom));
     SetWindowPos(GetHandle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
@@ -122,14 +122,16 @@ bool KsPopupWnd::RestorePlacement(int* width, int* height, bool* replaceSaved) {
     *replaceSaved = true;
     return false;
   }
+  // A resizable popup takes the saved size, except the side its resize mode
+  // keeps at the created size.
   RECT& normal = saved.rcNormalPosition;
-  if (GetResizeMode() != 0 && RestoreSize()) {
-    *width = Width(normal);
-    *height = Height(normal);
-  } else {
-    normal.right = normal.left + *width;
-    normal.bottom = normal.top + *height;
+  int mode = GetResizeMode();
+  if (mode != 0 && RestoreSize()) {
+    if (mode != 2) *width = Width(normal);
+    if (mode != 3) *height = Height(normal);
   }
+  normal.right = normal.left + *width;
+  normal.bottom = normal.top + *height;
   // Shown only once it is inside the work area; a maximised popup stays so
   // when it may be resized at all.
   bool maximised = saved.showCmd == UINT(SW_SHOWMAXIMIZED) && GetResizeMode() != 0;

@@ -110,6 +110,8 @@ TEST_F(KsPopupPlacementTest, SavedSizeOnlyWhenResizableAndWanted) {
       {"fixed size", 0, true, 300, 200},
       {"resizable", 1, true, 360, 260},
       {"resizable, size not restored", 1, false, 300, 200},
+      {"resizable, width kept", 2, true, 300, 260},
+      {"resizable, height kept", 3, true, 360, 200},
   };
   RECT bigger{work.left + 20, work.top + 20, work.left + 380, work.top + 280};
   SavedAt(u"Sized", bigger);
