@@ -62,8 +62,9 @@ bool KsSystemWnd::Create(KsWnd* parent, const KsChar* className, const KsChar* t
   m_visibleAtCreate = (style & WS_VISIBLE) != 0;
   HWND parentHandle = parent ? parent->GetHandle() : nullptr;
   KsWndDeleteProbe probe(this);
-  HWND handle = CreateWindowEx(exStyle, className, title, style, rect.left, rect.top, rect.right - rect.left,
-                               rect.bottom - rect.top, parentHandle, nullptr, program, static_cast<KsSystemWnd*>(this));
+  HWND handle =
+      CreateWindowEx(exStyle, className, title, style, rect.left, rect.top, rect.right - rect.left,
+                     rect.bottom - rect.top, parentHandle, nullptr, program, static_cast<KsSystemWnd*>(this));
   if (probe.IsDeleted()) return false;
   return handle && Exists();
 }

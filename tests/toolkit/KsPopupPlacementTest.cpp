@@ -118,8 +118,8 @@ TEST_F(KsPopupPlacementTest, SavedSizeOnlyWhenResizableAndWanted) {
   for (const Case& c : cases) {
     KeyedPopup popup(u"Sized", c.resizeMode, c.restoreSize);
     ASSERT_TRUE(popup.CreatePopup(nullptr, 300, 200, true, true)) << c.name;
-    EXPECT_EQ(WindowCorners(popup), Corners(RECT{bigger.left, bigger.top, bigger.left + c.width, bigger.top + c.height}))
-        << c.name;
+    RECT wanted{bigger.left, bigger.top, bigger.left + c.width, bigger.top + c.height};
+    EXPECT_EQ(WindowCorners(popup), Corners(wanted)) << c.name;
     popup.Destroy();
   }
 }

@@ -47,7 +47,9 @@ class FakeToolkitTools final : public IKsTools, public IKsLog, public IKsLanguag
   void Log(int, const KsChar* tag, const KsChar* text) override {
     lines.push_back(std::u16string(tag) + u": " + std::u16string(text));
   }
-  KsString Translate(const KsChar* text) override { return KsString(std::u16string_view(u"T:" + std::u16string(text))); }
+  KsString Translate(const KsChar* text) override {
+    return KsString(std::u16string_view(u"T:" + std::u16string(text)));
+  }
   KsString GetLanguageName() override { return KsString(); }
   bool ChooseLanguage() override { return false; }
 

@@ -625,7 +625,9 @@ POINT WorkspaceShift(const RECT& rect, DWORD exStyle, bool topLevel) {
   return POINT{info.rcWork.left - info.rcMonitor.left, info.rcWork.top - info.rcMonitor.top};
 }
 
-RECT Shifted(RECT rect, LONG dx, LONG dy) { return RECT{rect.left + dx, rect.top + dy, rect.right + dx, rect.bottom + dy}; }
+RECT Shifted(RECT rect, LONG dx, LONG dy) {
+  return RECT{rect.left + dx, rect.top + dy, rect.right + dx, rect.bottom + dy};
+}
 
 }  // namespace
 
