@@ -41,6 +41,14 @@ KsString PlacementProblem(const WINDOWPLACEMENT& placement) {
   return KsString();
 }
 
+// A layout length scaled for the screen's text size by the tools module's UI
+// service; unscaled without one.
+int ScaledByUi(int length) {
+  IKsTools* tools = KsToolsRoot();
+  IKsUIService* ui = tools ? tools->GetUIService() : nullptr;
+  return ui ? ui->Scale(length) : length;
+}
+
 RECT CentredOn(const RECT& area, int width, int height) {
   int left = area.left + (area.right - area.left - width) / 2;
   int top = area.top + (area.bottom - area.top - height) / 2;
@@ -77,8 +85,8 @@ bool KsPopupWnd::CreatePopup(KsWnd* owner, int width, int height, bool unowned, 
 void KsPopupWnd::PlaceAndSize(int width, int height) {
   if (width == 0 && height == 0) GetPreferredSize(&width, &height);
   if (width < 1 || height < 1) {
-    width = kDefaultWidth;
-    height = kDefaultHeight;
+    width = ScaledByUi(kDefaultWidth);
+    height = ScaledByUi(kDefaultHeight);
   }
   if (!Exists()) return;
   m_createdWidth = width;

@@ -6,6 +6,7 @@
 
 #include "RecordingWnd.h"
 #include "ToolkitTest.h"
+#include "ToolkitTestTools.h"
 
 #include "toolkit/KsFixedSizeOkCancelPopupWnd.h"
 #include "toolkit/KsOkCancelPopupWnd.h"
@@ -145,4 +146,50 @@ TEST_F(KsPopupWndTest, FixedSizePopupTakesItsContentSize) {
   ASSERT_TRUE(popup.GetBottomButtons()->GetButtonRect(KsOkCancelPopupWnd::kOkId, &ok));
   EXPECT_EQ(ok.bottom, client.bottom - KsOkCancelPopupWnd::kMargin);
   popup.Destroy();
+}
+
+// Without a size of its own a popup gets 320 x 180, scaled by the UI service
+// when there is one.
+TEST_F(KsPopupWndTest, DefaultSizeIsScaledByTheUiService) {
+  struct Case {
+    const char* name;
+    bool uiService;
+    LONG width, height;
+  } cases[] = {{"no UI service", false, 320, 180}, {"scaled by 150%", true, 480, 270}};
+  for (const Case& c : cases) {
+    FakeToolkitTools tools;
+    tools.offerUiService = c.uiService;
+    tools.scalePercent = 150;
+    KsPopupWnd popup;
+    ASSERT_TRUE(popup.CreatePopup(nullptr, 0, 0, true, true)) << c.name;
+    RECT rect{};
+    popup.GetWindowRect(&rect);
+    EXPECT_EQ(rect.right - rect.left, c.width) << c.name;
+    EXPECT_EQ(rect.bottom - rect.top, c.height) << c.name;
+    popup.Destroy();
+  }
+}
+
+// The bottom buttons stand apart by the UI service's spacing, else by the default.
+TEST_F(KsPopupWndTest, BottomButtonSpacingComesFromTheUiService) {
+  struct Case {
+    const char* name;
+    bool uiService;
+    int spacing;
+    int gap;
+  } cases[] = {{"no UI service", false, -1, KsOkCancelPopupWnd::kDefaultSpacing},
+               {"service without the metric", true, -1, KsOkCancelPopupWnd::kDefaultSpacing},
+               {"service spacing 13", true, 13, 13}};
+  for (const Case& c : cases) {
+    FakeToolkitTools tools;
+    tools.offerUiService = c.uiService;
+    tools.buttonSpacing = c.spacing;
+    KsOkCancelPopupWnd popup;
+    ASSERT_TRUE(popup.CreatePopup(nullptr, 400, 200, true, true)) << c.name;
+    RECT ok{}, cancel{};
+    ASSERT_TRUE(popup.GetBottomButtons()->GetButtonRect(KsOkCancelPopupWnd::kOkId, &ok)) << c.name;
+    ASSERT_TRUE(popup.GetBottomButtons()->GetButtonRect(KsOkCancelPopupWnd::kCancelId, &cancel)) << c.name;
+    EXPECT_EQ(cancel.left - ok.right, c.gap) << c.name;
+    popup.Destroy();
+  }
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Test doubles of the tools module for toolkit tests: settings stores in
 // memory that keep binary values, a recording log, translation that marks
-// the text, and a folder chooser that answers what the test scripted.
+// the text, a folder chooser that answers what the test scripted, and a UI
+// service with a chosen scale and button spacing.
 
 #include "foundation/KsTools.h"
 
@@ -37,7 +38,11 @@ class FakeBinaryStore final : public IKsSettingsStore {
 };
 
 // Installs itself as the tools root for its lifetime.
-class FakeToolkitTools final : public IKsTools, public IKsLog, public IKsLanguageService, public IKsMessageService {
+class FakeToolkitTools final : public IKsTools,
+                               public IKsLog,
+                               public IKsLanguageService,
+                               public IKsMessageService,
+                               public IKsUIService {
  public:
   FakeToolkitTools() { SetKsToolsRoot(this); }
   ~FakeToolkitTools() { SetKsToolsRoot(nullptr); }
@@ -61,6 +66,13 @@ class FakeToolkitTools final : public IKsTools, public IKsLog, public IKsLanguag
     return KsString(std::u16string_view(chooserAnswer));
   }
 
+  void SetSkinFolder(const KsChar*) override {}
+  void SetTitleIcon(const KsChar*, int) override {}
+  int Scale(int length) override { return length * scalePercent / 100; }
+  int GetMetric(int metric) override { return metric == 8 ? buttonSpacing : -1; }
+  bool SetSkinnedDialogs(bool) override { return false; }
+
+  IKsUIService* GetUIService() override { return offerUiService ? this : nullptr; }
   IKsTextService* GetTextService() override { return nullptr; }
   IKsLockService* GetLockService() override { return nullptr; }
   IKsLanguageService* GetLanguageService() override { return this; }
@@ -85,6 +97,9 @@ class FakeToolkitTools final : public IKsTools, public IKsLog, public IKsLanguag
   std::map<std::u16string, FakeBinaryStore> stores;
   std::vector<std::u16string> lines;
   bool offerMessageService = true;
+  bool offerUiService = false;
+  int scalePercent = 100;
+  int buttonSpacing = -1;
   std::u16string chooserAnswer;
   std::vector<std::u16string> chooserAsked;
 };
