@@ -16,5 +16,8 @@ BOOL FreeLibrary(HMODULE module);
 // module null: the program's own Windows path. The result is truncated and
 // terminated when it does not fit, with ERROR_INSUFFICIENT_BUFFER.
 DWORD GetModuleFileName(HMODULE module, WCHAR* fileName, DWORD size);
+// moduleName null: the program's own module (its instance for window classes);
+// otherwise a module already loaded, found by file name, without a reference.
+HMODULE GetModuleHandle(const WCHAR* moduleName);
 
 }  // namespace ks::sys

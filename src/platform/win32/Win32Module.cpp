@@ -7,6 +7,7 @@
 #undef LoadLibraryEx
 #undef LoadLibrary
 #undef GetModuleFileName
+#undef GetModuleHandle
 
 namespace ks::sys {
 
@@ -26,6 +27,10 @@ BOOL FreeLibrary(HMODULE module) { return ::FreeLibrary(reinterpret_cast<::HMODU
 
 DWORD GetModuleFileName(HMODULE module, WCHAR* fileName, DWORD size) {
   return ::GetModuleFileNameW(reinterpret_cast<::HMODULE>(module), Wide(fileName), size);
+}
+
+HMODULE GetModuleHandle(const WCHAR* moduleName) {
+  return reinterpret_cast<HMODULE>(::GetModuleHandleW(Wide(moduleName)));
 }
 
 }  // namespace ks::sys
