@@ -17,4 +17,8 @@ BOOL FreeLibrary(HMODULE module);
 // terminated when it does not fit, with ERROR_INSUFFICIENT_BUFFER.
 DWORD GetModuleFileName(HMODULE module, WCHAR* fileName, DWORD size);
 
+// moduleName null: the program's own module (its instance handle); a module
+// not loaded into the process gives null with ERROR_MOD_NOT_FOUND.
+HMODULE GetModuleHandle(const WCHAR* moduleName);
+
 }  // namespace ks::sys

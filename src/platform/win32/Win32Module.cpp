@@ -29,3 +29,10 @@ DWORD GetModuleFileName(HMODULE module, WCHAR* fileName, DWORD size) {
 }
 
 }  // namespace ks::sys
+
+#undef GetModuleHandle
+namespace ks::sys {
+HMODULE GetModuleHandle(const WCHAR* moduleName) {
+  return reinterpret_cast<HMODULE>(::GetModuleHandleW(win32::Wide(moduleName)));
+}
+}  // namespace ks::sys

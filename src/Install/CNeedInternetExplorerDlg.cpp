@@ -1,0 +1,95 @@
+#include "Install/CNeedInternetExplorerDlg.h"
+
+#include "foundation/KsHandle.h"
+#include "foundation/KsProcess.h"
+#include "foundation/KsStringArray.h"
+#include "foundation/KsTools.h"
+#include "foundation/KsTraceScope.h"
+#include "platform/SysRegistry.h"
+#include "platform/SysWebBrowser.h"
+#include "toolkit/KsPopupBottomButtonsWnd.h"
+
+namespace sys = ks::sys;
+
+namespace {
+
+constexpr const KsChar* kLogTag = u"CNeedInternetExplorerDlg";
+
+KsString ReadBrowserVersion() {
+  KsRegKey key;
+  if (sys::RegOpenKeyEx(sys::HKEY_LOCAL_MACHINE, u"Software\\Microsoft\\Internet Explorer", 0, sys::KEY_READ,
+                        key.Receive()) != 0) {
+    return KsString(u"1.0.0.0");
+  }
+  KsChar buffer[128] = {};
+  sys::DWORD size = sizeof(buffer) - sizeof(KsChar);
+  sys::DWORD type = 0;
+  if (sys::RegQueryValueEx(key.Get(), u"Version", nullptr, &type, reinterpret_cast<sys::BYTE*>(buffer), &size) != 0 ||
+      (type != sys::REG_SZ && type != sys::REG_EXPAND_SZ)) {
+    return KsString(u"1.0.0.0");
+  }
+  return KsString(buffer);
+}
+
+}  // namespace
+
+CNeedInternetExplorerDlg::CNeedInternetExplorerDlg() {
+  const sys::HRESULT created = sys::CreateWebBrowserControl();
+  m_browserControlAvailable = created >= 0;
+  const KsString version = ReadBrowserVersion();
+  m_installedVersion = ParseVersion(version);
+  KsLogFormat(kKsLogInfo, kLogTag, u"Browser control %s, version %s",
+              KsString(m_browserControlAvailable ? u"available" : u"not available"), version);
+}
+
+bool CNeedInternetExplorerDlg::IsBrowserSufficient() const {
+  if (!m_browserControlAvailable) return false;
+  KsString minimum;
+  if (IKsProductInfo* product = KsToolsProductInfo()) minimum = product->GetText(u"/*/SpecialFeatures/MinIEVersion", u"");
+  if (minimum.IsEmpty()) minimum = u"5.0.0.0";
+  return m_installedVersion >= ParseVersion(minimum);
+}
+
+KsString CNeedInternetExplorerDlg::GetHeadline() const {
+  return KsTranslate(
+      u"Install Wizard did not detect a new enough version of Microsoft Internet Explorer.  Setup cannot continue.");
+}
+
+KsString CNeedInternetExplorerDlg::GetAdvice() const {
+  return KsTranslate(
+      u"Click on 'Download' to download and install the latest version of Internet Explorer.  Please re-run setup "
+      u"after installing Internet Explorer.");
+}
+
+KsString CNeedInternetExplorerDlg::GetTitle() { return KsTranslate(u"Internet Explorer Warning"); }
+
+bool CNeedInternetExplorerDlg::CreateContent() {
+  m_labelling = true;
+  const bool created = KsOkCancelPopupWnd::CreateContent();
+  m_labelling = false;
+  KsPopupBottomButtonsWnd* row = GetBottomButtons();
+  if (!created || row == nullptr) return false;
+  row->AddButton(kOkId, KsTranslate(u"Download"));
+  row->AddButton(kCancelId, KsTranslate(u"Quit Setup"));
+  LayOutBottomButtons();
+  return true;
+}
+
+void CNeedInternetExplorerDlg::FillContent(KsFixedSizeLayout*) {
+  // The picture and text controls come with the controls library; until
+  // then the texts reach the user through the log.
+  KsLogFormat(kKsLogInfo, kLogTag, u"%s %s", GetHeadline(), GetAdvice());
+}
+
+bool CheckBrowserVersion() {
+  KsTraceScope scope(u"CheckBrowserVersion");
+  CNeedInternetExplorerDlg dialog;
+  if (dialog.IsBrowserSufficient()) return true;
+  const int result = dialog.RunModal(nullptr);
+  KsLogFormat(kKsLogInfo, kLogTag, u"Dialog ended with %d", static_cast<std::int64_t>(result));
+  if (result == KsOkCancelPopupWnd::kOkId) {
+    KsStringArray none;
+    RunProgram(KsString(CNeedInternetExplorerDlg::kDownloadPage), none, true, false, false, 0);
+  }
+  return false;
+}
