@@ -37,7 +37,8 @@ KsString Fill(const KsString& text, const KsString& name) {
 // The server product closes on a window message, then is watched without
 // pausing (no window of the installer needs the time) for up to five seconds.
 void CloseServer(IKsProductInfo* product) {
-  sys::PostMessage(product->GetProductWindow(), sys::WM_CLOSE, 1, 0);
+  // Without a window the message would go to this thread's own queue.
+  if (sys::HWND window = product->GetProductWindow()) sys::PostMessage(window, sys::WM_CLOSE, 1, 0);
   const double start = HighResolutionMilliseconds();
   while (product->IsProductRunning()) {
     if ((HighResolutionMilliseconds() - start) / 1000.0 >= kServerCloseSeconds) {
