@@ -121,6 +121,15 @@ TEST_F(CInstallAppTest, StartUpRunsItsStepsInOrderAndReachesTheWizard) {
   EXPECT_TRUE(Exists(Setup() + u"System\\Always Overwrite\\Auralis Launcher.exe"));
 }
 
+TEST_F(CInstallAppTest, ReadOnlySetupMediumStillStarts) {
+  sim::DenyAccess(Setup() + u"System");
+  EXPECT_EQ(Run(), 0);
+  sim::AllowAccess(Setup() + u"System");
+  EXPECT_TRUE(wizardRan);
+  EXPECT_TRUE(Exists(Setup() + u"System\\Always Overwrite\\Pellanor Launcher.exe"));
+  EXPECT_TRUE(tools.HasLine(u"Launcher not renamed to Auralis Launcher.exe (error 5)"));
+}
+
 TEST_F(CInstallAppTest, LanguageChooserOnlyWhenTheProductAsks) {
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(tools.languageChoices, 0);

@@ -3,6 +3,7 @@
 // the application's, which is always 0.
 
 #include "Install/CInstallApp.h"
+#include "foundation/KsProductPaths.h"
 #include "platform/SysModule.h"
 #include "platform/SysProcess.h"
 
@@ -24,9 +25,16 @@ KsString ArgumentsOf(const KsChar* commandLine) {
 
 int RunInstaller(ks::sys::HINSTANCE instance, int showCommand) {
   CInstallApp::PrepareProcess();
-  static CInstallApp app;
-  app.Arguments().Add(ArgumentsOf(ks::sys::GetCommandLine()));
-  return app.ProgramEntry(instance, nullptr, showCommand);
+  int exitCode = 0;
+  {
+    // Lives for the whole run; ended here rather than among the static
+    // objects, whose order of destruction is not ours to choose.
+    CInstallApp app;
+    app.Arguments().Add(ArgumentsOf(ks::sys::GetCommandLine()));
+    exitCode = app.ProgramEntry(instance, nullptr, showCommand);
+  }
+  KsProductPaths::ReleaseInstance();
+  return exitCode;
 }
 
 }  // namespace
