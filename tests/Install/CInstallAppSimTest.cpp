@@ -121,13 +121,34 @@ TEST_F(CInstallAppTest, StartUpRunsItsStepsInOrderAndReachesTheWizard) {
   EXPECT_TRUE(Exists(Setup() + u"System\\Always Overwrite\\Auralis Launcher.exe"));
 }
 
-TEST_F(CInstallAppTest, ReadOnlySetupMediumStillStarts) {
-  sim::DenyAccess(Setup() + u"System");
-  EXPECT_EQ(Run(), 0);
-  sim::AllowAccess(Setup() + u"System");
-  EXPECT_TRUE(wizardRan);
-  EXPECT_TRUE(Exists(Setup() + u"System\\Always Overwrite\\Pellanor Launcher.exe"));
-  EXPECT_TRUE(tools.HasLine(u"Launcher not renamed to Auralis Launcher.exe (error 5)"));
+// Start-up writes nothing to its medium but the launcher's new name: a medium
+// that refuses it, or a full drive, still reaches the wizard.
+TEST_F(CInstallAppTest, ReadOnlyOrFullSetupMediumStillStarts) {
+  struct Case {
+    const char* name;
+    bool denied;
+    bool full;
+    bool renamed;
+  } cases[] = {
+      {"read-only", true, false, false},
+      {"full", false, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ks::sys::MoveFile((Setup() + u"System\\Always Overwrite\\Auralis Launcher.exe").c_str(),
+                      (Setup() + u"System\\Always Overwrite\\Pellanor Launcher.exe").c_str());
+    if (c.denied) sim::DenyAccess(Setup() + u"System");
+    if (c.full) {
+      ASSERT_TRUE(sim::SetFreeSpace('C', 0));
+    }
+    tools.lines.clear();
+    EXPECT_EQ(Run(), 0);
+    sim::AllowAccess(Setup() + u"System");
+    ASSERT_TRUE(sim::SetFreeSpace('C', 1ull << 30));
+    EXPECT_TRUE(wizardRan);
+    EXPECT_EQ(Exists(Setup() + u"System\\Always Overwrite\\Auralis Launcher.exe"), c.renamed);
+    EXPECT_EQ(tools.HasLine(u"Launcher not renamed to Auralis Launcher.exe (error 5)"), c.denied);
+  }
 }
 
 TEST_F(CInstallAppTest, LanguageChooserOnlyWhenTheProductAsks) {
