@@ -24,6 +24,7 @@ bool KsApp::LibraryEntry(int reason, ks::sys::HINSTANCE instance) {
     m_arguments.Add(KsString(ks::sys::GetCommandLine()));
     if (!StartUp()) {
       ShutDown();
+      m_attachCount = 0;  // the failed attach does not count: no second shut-down at detach
       return false;
     }
     return true;
