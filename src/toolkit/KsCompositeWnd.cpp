@@ -15,6 +15,13 @@ void KsCompositeWnd::RemoveChild(KsWnd* child) {
   });
 }
 
+std::vector<KsWnd*> KsCompositeWnd::GetChildren() const {
+  std::vector<KsWnd*> children;
+  for (auto& pointer : m_children)
+    if (pointer->Get()) children.push_back(pointer->Get());
+  return children;
+}
+
 KsWnd* KsCompositeWnd::ChildAt(POINT point) {
   POINT screen = point;
   if (!ClientToScreen(&screen)) return nullptr;

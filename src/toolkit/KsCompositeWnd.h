@@ -15,6 +15,8 @@ class KsCompositeWnd : public KsLayoutWnd {
   void RemoveChild(KsWnd* child);
   // The visible child whose window rectangle holds the client point, the last added first.
   KsWnd* ChildAt(POINT point);
+  // The live children in the order they were added.
+  std::vector<KsWnd*> GetChildren() const;
 
   bool OnMouseMove(POINT point, WPARAM keys) override;
   bool OnLeftDown(POINT point, WPARAM keys) override;

@@ -1,5 +1,7 @@
 #include "toolkit/KsControlWnd.h"
 
+#include "toolkit/KsControlsWnd.h"
+
 #include "platform/SysProcess.h"
 
 bool KsControlWnd::Create(KsWnd* host, const RECT& rect) {
@@ -103,3 +105,35 @@ bool KsControlWnd::MoveAndSize(const RECT& rect) {
 }
 
 ks::sys::HWND KsControlWnd::GetHandle() { return GetParentWnd() ? GetParentWnd()->GetHandle() : nullptr; }
+
+KsControlsWnd* KsControlWnd::GetHost() {
+  for (KsWnd* parent = GetParentWnd(); parent; parent = parent->GetParentWnd()) {
+    if (auto* host = dynamic_cast<KsControlsWnd*>(parent)) return host;
+    if (!dynamic_cast<KsControlWnd*>(parent)) return nullptr;
+  }
+  return nullptr;
+}
+
+bool KsControlWnd::GetRectInHost(RECT* rect) {
+  KsControlsWnd* host = GetHost();
+  POINT origin{0, 0};
+  if (!host || !GetWindowRect(rect) || !host->ClientToScreen(&origin)) return false;
+  *rect = RECT{rect->left - origin.x, rect->top - origin.y, rect->right - origin.x, rect->bottom - origin.y};
+  return true;
+}
+
+bool KsControlWnd::HasFocus() {
+  KsControlsWnd* host = GetHost();
+  return host && host->GetFocusControl() == this;
+}
+
+void KsControlWnd::SetFocus() {
+  if (KsControlsWnd* host = GetHost()) host->SetFocusControl(this);
+}
+
+void KsControlWnd::NotifyHost(int code) {
+  KsControlsWnd* host = GetHost();
+  if (!host) return;
+  auto wParam = ks::sys::WPARAM((unsigned(code) << 16) | (unsigned(m_commandId) & 0xFFFF));
+  host->PostMessage(ks::sys::WM_COMMAND, wParam, 0);
+}

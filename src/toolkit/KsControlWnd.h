@@ -5,6 +5,9 @@
 
 #include "toolkit/KsCallbackWnd.h"
 
+class KsCanvas;
+class KsControlsWnd;
+
 class KsControlWnd : public KsCallbackWnd {
  public:
   // rect in the host's client coordinates; the host routes mouse events here.
@@ -41,7 +44,34 @@ class KsControlWnd : public KsCallbackWnd {
   bool MoveAndSize(const RECT& rect) override;
   HWND GetHandle() override;
 
+  // What a person and a test see of the control besides its text and rectangle.
+  virtual const KsChar* GetRole() { return u"control"; }
+  virtual bool IsChecked() { return false; }
+  // Whether Tab stops here (when visible and enabled).
+  virtual bool IsFocusable() { return false; }
+  bool HasFocus();
+  void SetFocus();
+  virtual void OnFocusChanged(bool focused) {}
+  // A default button takes Enter when the focus is on no other button.
+  virtual bool IsDefaultButton() { return false; }
+  // Carries out what Enter on the control would (a button's click).
+  virtual void Press() {}
+  // Draws the control in its own client coordinates.
+  virtual void Paint(KsCanvas& canvas) {}
+
+  // The native window hosting the control, through nested controls; null when none.
+  KsControlsWnd* GetHost();
+  // The control's rectangle in its host's client coordinates.
+  bool GetRectInHost(RECT* rect);
+  int GetCommandId() const { return m_commandId; }
+  void SetCommandId(int id) { m_commandId = id; }
+
+ protected:
+  // Posts WM_COMMAND with the control's identifier and code to its host.
+  void NotifyHost(int code);
+
  private:
+  int m_commandId = 0;
   RECT m_rect{};
   bool m_visible = true;
   bool m_enabled = true;
