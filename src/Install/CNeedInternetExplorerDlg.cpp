@@ -7,6 +7,8 @@
 #include "foundation/KsTraceScope.h"
 #include "platform/SysRegistry.h"
 #include "platform/SysWebBrowser.h"
+#include "platform/SysGdi.h"
+#include "toolkit/KsCanvas.h"
 #include "toolkit/KsPopupBottomButtonsWnd.h"
 
 namespace sys = ks::sys;
@@ -75,10 +77,28 @@ bool CNeedInternetExplorerDlg::CreateContent() {
   return true;
 }
 
-void CNeedInternetExplorerDlg::FillContent(KsFixedSizeLayout*) {
-  // The picture and text controls come with the controls library; until
-  // then the texts reach the user through the log.
+KsFormattedTextCtrl* CNeedInternetExplorerDlg::AddText(KsFixedSizeLayout* layout,
+                                                      std::unique_ptr<KsFormattedTextCtrl>& owner,
+                                                      const KsString& text) {
+  owner = std::make_unique<KsFormattedTextCtrl>();
+  const int width = GetContentWidth();
+  if (!owner->Create(this, ks::sys::RECT{0, 0, width, 0})) return nullptr;
+  owner->SetText(text);
+  int height = 0;
+  ks::sys::HDC dc = ks::sys::GetDC(GetHandle());
+  {
+    KsCanvas canvas(dc);
+    owner->LayOut(canvas, width, &height);
+  }
+  ks::sys::ReleaseDC(GetHandle(), dc);
+  layout->AddRow(owner.get(), height);
+  return owner.get();
+}
+
+void CNeedInternetExplorerDlg::FillContent(KsFixedSizeLayout* layout) {
   KsLogFormat(kKsLogInfo, kLogTag, u"%s %s", GetHeadline(), GetAdvice());
+  m_headline = AddText(layout, m_headlineCtrl, u"<b>" + GetHeadline() + u"</b>");
+  m_advice = AddText(layout, m_adviceCtrl, GetAdvice());
 }
 
 bool CheckBrowserVersion() {

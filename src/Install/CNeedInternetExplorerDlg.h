@@ -3,12 +3,17 @@
 // fails. Constructing gathers the facts (can the embedded browser control be
 // made; the browser version in the registry, "1.0.0.0" when unknown);
 // IsBrowserSufficient compares them with the product's minimum version. The
-// dialog offers the download (OK, result 1) or to quit (Cancel, result 2);
+// dialog shows a headline and an advice text (the picture waits for the
+// toolkit's image control) and offers the download (OK, result 1) or to quit (Cancel, result 2);
 // setup ends either way.
+
+#include <memory>
 
 #include "foundation/KsPackedVersion.h"
 #include "foundation/KsString.h"
 #include "toolkit/KsFixedSizeOkCancelPopupWnd.h"
+#include "toolkit/KsFormattedTextCtrl.h"
+#include "toolkit/KsTypedWndPtr.h"
 
 class CNeedInternetExplorerDlg : public KsFixedSizeOkCancelPopupWnd {
  public:
@@ -28,10 +33,21 @@ class CNeedInternetExplorerDlg : public KsFixedSizeOkCancelPopupWnd {
   KsString GetTitle() override;
   bool CreateContent() override;
   void FillContent(KsFixedSizeLayout* layout) override;
+  int GetContentWidth() override { return 400; }
+  KsFormattedTextCtrl* GetHeadlineCtrl() { return m_headline.Get(); }
+  KsFormattedTextCtrl* GetAdviceCtrl() { return m_advice.Get(); }
   bool HasOk() override { return !m_labelling; }
   bool HasCancel() override { return !m_labelling; }
 
  private:
+  // Adds a text control of the content width holding text, as tall as it needs.
+  KsFormattedTextCtrl* AddText(KsFixedSizeLayout* layout, std::unique_ptr<KsFormattedTextCtrl>& owner,
+                               const KsString& text);
+
+  std::unique_ptr<KsFormattedTextCtrl> m_headlineCtrl;
+  std::unique_ptr<KsFormattedTextCtrl> m_adviceCtrl;
+  KsTypedWndPtr<KsFormattedTextCtrl> m_headline;
+  KsTypedWndPtr<KsFormattedTextCtrl> m_advice;
   KsPackedVersion m_installedVersion = 0;
   bool m_browserControlAvailable = false;
   // Set while the base class adds its buttons, so that this dialog's own

@@ -128,5 +128,14 @@ TEST_F(CNeedInternetExplorerDlgTest, DialogTextsAndButtons) {
   std::vector<std::pair<int, std::u16string>> buttons;
   for (const auto& button : dialog.GetBottomButtons()->GetButtons()) buttons.emplace_back(button.commandId, U16(button.text));
   EXPECT_EQ(buttons, (std::vector<std::pair<int, std::u16string>>{{1, u"[Download]"}, {2, u"[Quit Setup]"}}));
+  ASSERT_NE(dialog.GetHeadlineCtrl(), nullptr);
+  ASSERT_NE(dialog.GetAdviceCtrl(), nullptr);
+  EXPECT_EQ(U16(dialog.GetHeadlineCtrl()->GetPlainText()), U16(dialog.GetHeadline()));
+  EXPECT_EQ(U16(dialog.GetAdviceCtrl()->GetPlainText()), U16(dialog.GetAdvice()));
+  ks::sys::RECT headline{}, advice{};
+  dialog.GetHeadlineCtrl()->GetClientRect(&headline);
+  dialog.GetAdviceCtrl()->GetClientRect(&advice);
+  EXPECT_GT(headline.bottom, 0) << "the texts take the height they need";
+  EXPECT_GT(advice.bottom, 0);
   dialog.Destroy();
 }
