@@ -73,7 +73,7 @@ TEST_F(StartUpTest, StartUpRunsEveryStepUpToTheWizard) {
   }
   EXPECT_NE(log.find("The wizard would open here"), std::string::npos) << log;
   EXPECT_NE(log.find("Setup folder D:\\, product Auralis 22"), std::string::npos) << log;
-  EXPECT_NE(log.find("StubTools: Skin folder D:\\Sonavel\\Skins\\Standard View\\Standard\r\n"), std::string::npos)
+  EXPECT_NE(log.find("StubTools: Skin folder D:\\Sonavel\\Skins\\Standard View\\Aurora\r\n"), std::string::npos)
       << log;
   EXPECT_NE(log.find("StubTools: Shutdown"), std::string::npos) << log;
   EXPECT_TRUE(OnMedium("System/Always Overwrite/Auralis Launcher.exe"));

@@ -67,7 +67,8 @@ class StubTools final : public IKsTools,
   bool HasFeature(int) override { return false; }
   KsString GetText(const KsChar* key, const KsChar* defaultValue) override {
     const KsString name(key);
-    if (name.Equals(u"/*/General/MegaSkin") || name.Equals(u"/*/General/MegaSkinStyles")) return KsString(u"Standard");
+    if (name.Equals(u"/*/General/MegaSkin")) return KsString(u"Aurora");
+    if (name.Equals(u"/*/General/MegaSkinStyles")) return KsString(u"Standard;Compact");
     return KsString(defaultValue);
   }
   std::int64_t GetNumber(const KsChar*, std::int64_t defaultValue) override { return defaultValue; }
