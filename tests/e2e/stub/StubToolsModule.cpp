@@ -1,9 +1,12 @@
 // A stand-in tools module for the end-to-end start-up test until the product's
 // own module is built: fixed product information for "Auralis 22", messages
 // answered with their default button, and a log written line by line to
-// C:\StubTools.log on the machine through the installer's own seam.
+// "StubTools.log" in the product's module folder (the setup's "Sonavel\").
+// On the host it uses the installer's own seam and foundation (the installer
+// exports them); on Windows it carries its own copy.
 
 #include "foundation/KsHandle.h"
+#include "foundation/KsProductPaths.h"
 #include "foundation/KsTools.h"
 #include "platform/SysFile.h"
 
@@ -32,7 +35,8 @@ class StubTools final : public IKsTools,
   IKsCompressionService* GetCompressionService() override { return nullptr; }
 
   void Log(int, const KsChar* tag, const KsChar* text) override {
-    KsFileHandle file(sys::CreateFile(u"C:\\StubTools.log", sys::GENERIC_WRITE, sys::FILE_SHARE_READ, nullptr,
+    const KsString path = KsProductPaths::Get().GetModuleFolder() + u"StubTools.log";
+    KsFileHandle file(sys::CreateFile(path, sys::GENERIC_WRITE, sys::FILE_SHARE_READ, nullptr,
                                       sys::OPEN_ALWAYS, sys::FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return;
     sys::SetFilePointer(file.Get(), 0, nullptr, sys::FILE_END);
@@ -90,7 +94,13 @@ class StubTools final : public IKsTools,
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) IKsTools* GetKsToolsDLL(int version) {
+#ifdef _WIN32
+#define KS_STUB_EXPORT __declspec(dllexport)
+#else
+#define KS_STUB_EXPORT __attribute__((visibility("default")))
+#endif
+
+extern "C" KS_STUB_EXPORT IKsTools* GetKsToolsDLL(int version) {
   static StubTools tools;
   return version == kKsToolsInterfaceVersion ? &tools : nullptr;
 }
