@@ -7,7 +7,7 @@
 // platform's own message box, since the tools module's messages may be missing.
 
 #include "Install/KsApp.h"
-#include "Install/KsToolsModule.h"
+#include "Install/CProductModuleLoader.h"
 
 class KsExecutableApp : public KsApp {
  public:
@@ -28,5 +28,5 @@ class KsExecutableApp : public KsApp {
   // The file the "Critical Error" box names: the program's own path.
   virtual KsString GetOwnPath();
 
-  KsToolsModule m_tools;
+  CProductModuleLoader m_tools;
 };

@@ -1,4 +1,4 @@
-#include "Install/KsToolsModule.h"
+#include "Install/CProductModuleLoader.h"
 
 #include "foundation/KsTools.h"
 #include "platform/SysError.h"
@@ -7,12 +7,12 @@
 namespace sys = ks::sys;
 
 namespace {
-constexpr const KsChar* kLogTag = u"KsToolsModule";
+constexpr const KsChar* kLogTag = u"CProductModuleLoader";
 // Bit 0 of Initialize's flags: the caller is a program, not a plug-in host.
 constexpr int kProgramFlag = 1;
 }  // namespace
 
-bool KsToolsModule::Load(const KsString& path, sys::HINSTANCE instance) {
+bool CProductModuleLoader::Load(const KsString& path, sys::HINSTANCE instance) {
   Unload(instance);
   m_module.Reset(sys::LoadLibraryEx(path, nullptr, sys::LOAD_WITH_ALTERED_SEARCH_PATH));
   if (!m_module) {
@@ -36,7 +36,7 @@ bool KsToolsModule::Load(const KsString& path, sys::HINSTANCE instance) {
   return true;
 }
 
-void KsToolsModule::Unload(sys::HINSTANCE instance) {
+void CProductModuleLoader::Unload(sys::HINSTANCE instance) {
   if (m_root != nullptr) {
     m_root->Shutdown(instance);
     if (KsToolsRoot() == m_root) SetKsToolsRoot(nullptr);

@@ -1,13 +1,13 @@
 // Loading the tools module from its file: anything that is not a module with
 // the GetKsToolsDLL export leaves nothing loaded and no root behind.
 
-#include "Install/KsToolsModule.h"
+#include "Install/CProductModuleLoader.h"
 #include "InstallTest.h"
 #include "foundation/KsTools.h"
 
-using KsToolsModuleTest = InstallTest;
+using CProductModuleLoaderTest = InstallTest;
 
-TEST_F(KsToolsModuleTest, FilesThatAreNoToolsModuleAreRefused) {
+TEST_F(CProductModuleLoaderTest, FilesThatAreNoToolsModuleAreRefused) {
   struct Case {
     const char* name;
     std::u16string path;
@@ -22,7 +22,7 @@ TEST_F(KsToolsModuleTest, FilesThatAreNoToolsModuleAreRefused) {
   WriteFile(Setup() + u"Empty\\KsTools.dll", "");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    KsToolsModule module;
+    CProductModuleLoader module;
     EXPECT_FALSE(module.Load(KsString(std::u16string_view(c.path)), nullptr));
     EXPECT_FALSE(module.IsLoaded());
     EXPECT_EQ(KsToolsRoot(), nullptr);

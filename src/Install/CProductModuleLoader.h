@@ -1,5 +1,5 @@
 #pragma once
-// KsToolsModule: the product's tools module loaded from its file. Load takes
+// CProductModuleLoader: the product's tools module loaded from its file. Load takes
 // the module, asks its GetKsToolsDLL export for the root of the interface
 // version this program speaks, initialises it and makes it the process's
 // tools root; any failure on the way leaves nothing loaded. Unload shuts the
@@ -11,12 +11,12 @@
 
 class IKsTools;
 
-class KsToolsModule {
+class CProductModuleLoader {
  public:
-  KsToolsModule() = default;
-  KsToolsModule(const KsToolsModule&) = delete;
-  KsToolsModule& operator=(const KsToolsModule&) = delete;
-  ~KsToolsModule() { Unload(nullptr); }
+  CProductModuleLoader() = default;
+  CProductModuleLoader(const CProductModuleLoader&) = delete;
+  CProductModuleLoader& operator=(const CProductModuleLoader&) = delete;
+  ~CProductModuleLoader() { Unload(nullptr); }
 
   // False (and the reason logged) when the file is missing or no module, the
   // export is missing, or it gives no root.
