@@ -18,10 +18,8 @@ std::u16string PrepareSetupMedium(const std::u16string&) {
   fs::remove_all(g_medium, error);
   fs::copy(KS_SAMPLE_SETUP, g_medium, fs::copy_options::recursive, error);
   if (error) return {};
-  if (!fs::exists(g_medium + "/Sonavel/KsTools.dll")) {
-    fs::copy_file(KS_STUB_TOOLS, g_medium + "/Sonavel/KsTools.dll", error);
-    if (error) return {};
-  }
+  fs::copy_file(KS_STUB_TOOLS, g_medium + "/Sonavel/KsTools.dll", fs::copy_options::overwrite_existing, error);
+  if (error) return {};
   ks::sim::Identity identity = ks::sim::GetIdentity();
   identity.mappedDrives['D'] = g_medium;
   return ks::sim::SetIdentity(identity) ? u"D:\\" : u"";

@@ -1,5 +1,5 @@
-// A stand-in tools module for the end-to-end start-up test until the product's
-// own module is built: fixed product information for "Auralis 22", messages
+// A stand-in tools module for the end-to-end start-up tests, which need a run
+// that asks nobody anything: fixed product information for "Auralis 22", messages
 // answered with their default button, and a log written line by line to
 // "StubTools.log" in the product's module folder (the setup's "Sonavel\").
 // On the host it uses the installer's own seam and foundation (the installer

@@ -20,10 +20,7 @@ std::u16string PrepareSetupMedium(const std::u16string& scratchFolder) {
   const KsString source(std::u16string_view(WindowsPathOf(KS_SAMPLE_SETUP)));
   if (!KsMoveCopyDirectory(source, KsString(std::u16string_view(medium)), 0, nullptr)) return {};
   const std::u16string module = medium + u"Sonavel\\KsTools.dll";
-  if (ks::sys::GetFileAttributes(module.c_str()) == ks::sys::INVALID_FILE_ATTRIBUTES &&
-      !ks::sys::CopyFile(WindowsPathOf(KS_STUB_TOOLS).c_str(), module.c_str(), ks::sys::FALSE)) {
-    return {};
-  }
+  if (!ks::sys::CopyFile(WindowsPathOf(KS_STUB_TOOLS).c_str(), module.c_str(), ks::sys::FALSE)) return {};
   return medium;
 }
 
