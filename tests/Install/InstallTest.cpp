@@ -39,11 +39,11 @@ bool InstallTest::Exists(const std::u16string& path) {
 
 void InstallTest::WriteVersionedFile(const std::u16string& path, unsigned major, unsigned minor, unsigned build,
                                      unsigned revision) {
-  ks::pe::VersionSpec spec;
+  ks::pe::VersionSpec fixture;
   const std::uint16_t version[4] = {static_cast<std::uint16_t>(major), static_cast<std::uint16_t>(minor),
                                     static_cast<std::uint16_t>(build), static_cast<std::uint16_t>(revision)};
-  for (int i = 0; i < 4; ++i) spec.fileVersion[i] = spec.productVersion[i] = version[i];
-  spec.dll = false;
-  const std::vector<std::uint8_t> image = ks::pe::BuildImageWithVersion(spec);
+  for (int i = 0; i < 4; ++i) fixture.fileVersion[i] = fixture.productVersion[i] = version[i];
+  fixture.dll = false;
+  const std::vector<std::uint8_t> image = ks::pe::BuildImageWithVersion(fixture);
   WriteFile(path, std::string(image.begin(), image.end()));
 }
