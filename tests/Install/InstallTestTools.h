@@ -69,7 +69,7 @@ class FakeInstallTools final : public IKsTools,
   IKsUIService* GetUIService() override { return this; }
   IKsProductInfo* GetProductInfo(bool create) override { return create || loaded ? this : nullptr; }
   IKsLog* GetLog() override { return this; }
-  IKsMessageService* GetMessageService() override { return this; }
+  IKsMessageService* GetMessageService() override { return hasMessageService ? this : nullptr; }
   IKsFileService* GetFileService() override { return nullptr; }
   IKsWindowService* GetWindowService() override { return this; }
   IKsSettingsStore* GetSettingsStore(const KsChar* name) override {
@@ -185,6 +185,7 @@ class FakeInstallTools final : public IKsTools,
   int productInfoLoaded = 0;
   int languageChoices = 0;
   bool markTranslations = false;
+  bool hasMessageService = true;
   std::deque<int> answers;
   std::vector<RecordedMessage> messages;
   std::vector<std::u16string> lines;
