@@ -11,6 +11,9 @@ constexpr DWORD LOAD_WITH_ALTERED_SEARCH_PATH = 0x8;
 
 HMODULE LoadLibraryEx(const WCHAR* fileName, HANDLE reserved, DWORD flags);
 HMODULE LoadLibrary(const WCHAR* fileName);
+// moduleName null: the program's own module (its instance handle); a module
+// not loaded into the process gives null with ERROR_MOD_NOT_FOUND.
+HMODULE GetModuleHandle(const WCHAR* moduleName);
 FARPROC GetProcAddress(HMODULE module, const char* procName);
 BOOL FreeLibrary(HMODULE module);
 // module null: the program's own Windows path. The result is truncated and
