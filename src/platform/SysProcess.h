@@ -66,6 +66,11 @@ DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds);
 
 DWORD GetEnvironmentVariable(const WCHAR* name, WCHAR* buffer, DWORD size);
 const WCHAR* GetCommandLine();
+
+// Which failures the system reports in its own boxes; answers the old mode.
+constexpr UINT SEM_FAILCRITICALERRORS = 0x0001;
+constexpr UINT SEM_NOOPENFILEERRORBOX = 0x8000;
+UINT SetErrorMode(UINT mode);
 [[noreturn]] void ExitProcess(UINT exitCode);
 
 }  // namespace ks::sys

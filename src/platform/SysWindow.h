@@ -110,6 +110,20 @@ struct MONITORINFO {
   DWORD dwFlags;
 };
 
+// A top-level window's show state and its restored ("normal") rectangle, in
+// workspace coordinates: screen coordinates moved by the offset of its
+// monitor's work area (a task bar at the top or left shifts them). 44 bytes,
+// kept by the toolkit as a saved window placement.
+struct WINDOWPLACEMENT {
+  UINT length;
+  UINT flags;
+  UINT showCmd;
+  POINT ptMinPosition;
+  POINT ptMaxPosition;
+  RECT rcNormalPosition;
+};
+static_assert(sizeof(WINDOWPLACEMENT) == 44);
+
 struct FLASHWINFO {
   UINT cbSize;
   HWND hwnd;
@@ -227,6 +241,7 @@ constexpr int SW_SHOWNOACTIVATE = 4;
 constexpr int SW_MINIMIZE = 6;
 constexpr int SW_SHOWNA = 8;
 constexpr int SW_RESTORE = 9;
+constexpr int SW_SHOWMINIMIZED = 2;
 constexpr int SW_SHOWMAXIMIZED = 3;
 
 constexpr UINT SWP_NOSIZE = 0x0001;
@@ -285,6 +300,11 @@ constexpr DWORD ERROR_TIMEOUT = 1460;
 // The calling thread's identifier, the key of its message queue.
 DWORD GetCurrentThreadId();
 
+constexpr UINT CS_GLOBALCLASS = 0x4000;
+
+// A class registered without an instance belongs to the program's module
+// (GetModuleHandle(null)); GetClassInfoEx without an instance finds only the
+// system's classes, so a program looks its own classes up with its instance.
 ATOM RegisterClassEx(const WNDCLASSEX* windowClass);
 BOOL UnregisterClass(const WCHAR* className, HINSTANCE instance);
 BOOL GetClassInfoEx(HINSTANCE instance, const WCHAR* className, WNDCLASSEX* windowClass);
@@ -322,13 +342,21 @@ BOOL EnableWindow(HWND window, BOOL enable);
 BOOL IsWindowEnabled(HWND window);
 BOOL IsIconic(HWND window);
 BOOL IsZoomed(HWND window);
+// length must be sizeof(WINDOWPLACEMENT). showCmd answers SW_SHOWMINIMIZED,
+// SW_SHOWMAXIMIZED or SW_SHOWNORMAL; the normal rectangle survives minimising.
+BOOL GetWindowPlacement(HWND window, WINDOWPLACEMENT* placement);
+// Sets the normal rectangle (the window moves there unless minimised or
+// maximised) and shows the window with showCmd; a wrong length fails with
+// ERROR_INVALID_PARAMETER.
+BOOL SetWindowPlacement(HWND window, const WINDOWPLACEMENT* placement);
 
 BOOL SetWindowText(HWND window, const WCHAR* text);
 int GetWindowText(HWND window, WCHAR* buffer, int size);
 int GetWindowTextLength(HWND window);
 
 LONG_PTR GetWindowLongPtr(HWND window, int index);
-// Answers the previous value; 0 with last error 0 when that was 0.
+// Answers the previous value. Success leaves the last error untouched, so a
+// previous value of 0 is told from failure by clearing the error beforehand.
 LONG_PTR SetWindowLongPtr(HWND window, int index, LONG_PTR value);
 
 LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -3,6 +3,7 @@
 #include "toolkit/IKsCmdTargetEvents.h"
 #include "toolkit/KsDeleteProbe.h"
 
+#include "platform/SysModule.h"
 #include "platform/SysTime.h"
 
 #include <atomic>
@@ -35,18 +36,22 @@ bool KsCmdTarget::OnMainThread() const {
 bool KsCmdTarget::Create() {
   if (m_window) return true;
   m_ownerThread = GetCurrentThreadId();
-  // A class of its own: the address keeps targets apart, the tick count a reused address.
-  std::uint32_t unique = std::uint32_t(reinterpret_cast<std::uintptr_t>(this)) + 33u * GetTickCount();
+  // A class of its own: the address keeps targets apart, the tick count a
+  // reused address, the module the same address in another module.
+  HINSTANCE program = GetModuleHandle(nullptr);
+  std::uint32_t unique = std::uint32_t(reinterpret_cast<std::uintptr_t>(this)) + 33u * GetTickCount() +
+                         1089u * std::uint32_t(reinterpret_cast<std::uintptr_t>(program));
   m_className = KsFormat(u"%s0x%X", kClassPrefix, unique);
   WNDCLASSEX windowClass{};
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = &KsCmdTarget::WindowProcedure;
+  windowClass.hInstance = program;
   windowClass.lpszClassName = m_className;
   if (!RegisterClassEx(&windowClass)) return false;
   m_window = CreateWindowEx(WS_EX_NOACTIVATE | WS_EX_NOPARENTNOTIFY, m_className, u"", 0, 0, 0, 0, 0,
-                            GetDesktopWindow(), nullptr, nullptr, nullptr);
+                            GetDesktopWindow(), nullptr, program, nullptr);
   if (!m_window) {
-    UnregisterClass(m_className, nullptr);
+    UnregisterClass(m_className, program);
     return false;
   }
   SetWindowLongPtr(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -145,7 +150,7 @@ void KsCmdTarget::Destroy() {
   // No message of the dying window may reach this object any more.
   SetWindowLongPtr(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DefaultProcedure));
   DestroyWindow(m_window);
-  UnregisterClass(m_className, nullptr);
+  UnregisterClass(m_className, GetModuleHandle(nullptr));
   m_window = nullptr;
 }
 

@@ -8,6 +8,13 @@ bool KsFixedSizeOkCancelPopupWnd::CreatePopup(KsWnd* owner, int, int, bool unown
   KsWndDeleteProbe probe(this);
   FillContent(&layout);
   if (probe.IsDeleted() || !Exists()) return false;
-  PlaceAndSize(layout.GetWidth(), layout.GetHeight() + BottomRowHeight());
+  // The layout measures the client area; the window adds its frame and caption.
+  RECT window{}, client{};
+  int frameWidth = 0, frameHeight = 0;
+  if (GetWindowRect(&window) && GetClientRect(&client)) {
+    frameWidth = (window.right - window.left) - (client.right - client.left);
+    frameHeight = (window.bottom - window.top) - (client.bottom - client.top);
+  }
+  PlaceAndSize(layout.GetWidth() + frameWidth, layout.GetHeight() + BottomRowHeight() + frameHeight);
   return true;
 }

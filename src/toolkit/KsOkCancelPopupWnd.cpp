@@ -27,7 +27,11 @@ void KsOkCancelPopupWnd::LayOutBottomButtons() {
   if (!row || !GetClientRect(&client)) return;
   int top = client.bottom - kMargin - KsPopupBottomButtonsWnd::kButtonHeight;
   row->MoveAndSize(RECT{kMargin, top, client.right - kMargin, top + KsPopupBottomButtonsWnd::kButtonHeight});
-  row->LayOutButtons(kDefaultSpacing, kLeftId);
+  // The UI service's spacing between bottom buttons (metric 8), else our own.
+  IKsTools* tools = KsToolsRoot();
+  IKsUIService* ui = tools ? tools->GetUIService() : nullptr;
+  int spacing = ui ? ui->GetMetric(8) : -1;
+  row->LayOutButtons(spacing >= 0 ? spacing : kDefaultSpacing, kLeftId);
 }
 
 bool KsOkCancelPopupWnd::OnSize(int, int, int) {

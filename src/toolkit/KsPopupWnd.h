@@ -1,7 +1,8 @@
 #pragma once
-// A top-level popup: created hidden, sized and placed on its owner or on the
-// primary monitor's work area (kept inside the work area of the monitor it
-// lands on), run modally, and ended with a result: -1 until set, 1 by the OK
+// A top-level popup: created hidden, sized and placed where it was last closed
+// (a placement saved under its placement key) or else on its owner or the
+// primary monitor's work area, kept inside the work area of the monitor it
+// lands on; run modally, and ended with a result: -1 until set, 1 by the OK
 // action, any value by message 0x889A (its WPARAM). The owner a modal run
 // disabled is always enabled again before the popup is destroyed.
 
@@ -52,11 +53,17 @@ class KsPopupWnd : public KsControlsWnd, public IKsCmdTargetEvents {
 
  protected:
   void EndModalState();
-  // Saving placements is not built yet: see GetPlacementKey.
-  void SavePlacement() {}
+  // Writes the window placement (44 bytes) under the placement key into the
+  // placement store; nothing without a key, a window, or when minimised.
+  void SavePlacement();
   void SetResult(int result) { m_result = result; }
 
  private:
+  // Places and shows the popup from its saved placement; false when there is
+  // none to use (replaceSaved is set when one was there but bad). width and
+  // height become the size the popup gets.
+  bool RestorePlacement(int* width, int* height, bool* replaceSaved);
+
   int m_result = -1;
   bool m_modal = false;
   bool m_ownerDisabled = false;

@@ -3,6 +3,7 @@
 #include "toolkit/KsWndDeleteProbe.h"
 #include "toolkit/KsWndTable.h"
 
+#include "platform/SysModule.h"
 #include "platform/SysProcess.h"
 
 using namespace ks::sys;
@@ -45,20 +46,25 @@ bool KsSystemWnd::Create(KsWnd* parent, const KsChar* className, const KsChar* t
   m_creatingThread = ks::sys::GetCurrentThreadId();
   m_creatingProcess = ks::sys::GetCurrentProcessId();
   SetParentWnd(parent);
+  // The program's own classes are found through its instance (a null one
+  // finds only the system's classes).
+  HINSTANCE program = ks::sys::GetModuleHandle(nullptr);
   WNDCLASSEX windowClass{};
   windowClass.cbSize = sizeof windowClass;
-  if (!GetClassInfoEx(nullptr, className, &windowClass)) {
+  if (!GetClassInfoEx(program, className, &windowClass)) {
     windowClass = WNDCLASSEX{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = &KsSystemWnd::WindowProcedure;
+    windowClass.hInstance = program;
     windowClass.lpszClassName = className;
     RegisterClassEx(&windowClass);
   }
   m_visibleAtCreate = (style & WS_VISIBLE) != 0;
   HWND parentHandle = parent ? parent->GetHandle() : nullptr;
   KsWndDeleteProbe probe(this);
-  HWND handle = CreateWindowEx(exStyle, className, title, style, rect.left, rect.top, rect.right - rect.left,
-                               rect.bottom - rect.top, parentHandle, nullptr, nullptr, static_cast<KsSystemWnd*>(this));
+  HWND handle =
+      CreateWindowEx(exStyle, className, title, style, rect.left, rect.top, rect.right - rect.left,
+                     rect.bottom - rect.top, parentHandle, nullptr, program, static_cast<KsSystemWnd*>(this));
   if (probe.IsDeleted()) return false;
   return handle && Exists();
 }

@@ -113,6 +113,7 @@ TEST_F(WindowTest, BeepFlashAndMessageBoxGoToTheJournal) {
 }
 
 TEST_F(WindowTest, KeyStateFollowsTakenKeyMessages) {
+  sim::SetKeyState(0x10, 0);  // the key state is the process's: another test may have left Shift down
   HWND window = Create(u"w", nullptr, 0, 0, 10, 10);
   PostMessage(window, WM_KEYDOWN, 0x41, 0);
   MSG message;

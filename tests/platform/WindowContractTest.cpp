@@ -4,6 +4,7 @@
 #include "WindowTestSupport.h"
 
 #include "platform/SysError.h"
+#include "platform/SysModule.h"
 
 #include <algorithm>
 
@@ -27,29 +28,65 @@ TEST_F(WindowTest, DestroyNotifiesParentFirstAndFreesChildrenFirst) {
   EXPECT_FALSE(IsWindow(parent));
   EXPECT_FALSE(IsWindow(grandchild));
   EXPECT_FALSE(DestroyWindow(parent));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
 }
 
+// A refused WM_CREATE fails the creation; the half-made window still gets
+// its last message and is gone.
 TEST_F(WindowTest, CreateAnsweringMinusOneFailsAndDestroysTheWindow) {
   s_createAnswer = -1;
   EXPECT_EQ(Create(u"refused", nullptr, 0, 0, 10, 10), nullptr);
+  ASSERT_FALSE(s_log.empty());
+  EXPECT_EQ(s_log.front(), "WM_CREATE refused");
+  EXPECT_EQ(s_log.back(), "WM_NCDESTROY refused");
+  EXPECT_EQ(FindWindow(kClass, u"refused"), nullptr);
+}
+
+// Windows destroys a window refused at WM_CREATE as DestroyWindow does, so
+// WM_DESTROY comes before WM_NCDESTROY.
+TEST_F(WindowTest, RefusedCreateSendsDestroyBeforeNcDestroy) {
+  s_createAnswer = -1;
+  EXPECT_EQ(Create(u"refused", nullptr, 0, 0, 10, 10), nullptr);
   EXPECT_EQ(s_log, (Log{"WM_CREATE refused", "WM_DESTROY refused", "WM_NCDESTROY refused"}));
+}
+
+// The error codes for a handle that names no window and a class nobody registered.
+TEST_F(WindowTest, ErrorsForMissingWindowsAndClasses) {
+  HWND window = Create(u"w", nullptr, 0, 0, 10, 10);
+  ASSERT_TRUE(DestroyWindow(window));
+  SetLastError(0);
+  EXPECT_FALSE(DestroyWindow(window));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+  SetLastError(0);
   EXPECT_EQ(CreateWindowEx(0, u"KsNoSuchClass", u"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
             nullptr);
   EXPECT_EQ(GetLastError(), ERROR_CANNOT_FIND_WND_CLASS);
 }
 
 TEST_F(WindowTest, ClassRegistration) {
+  // The program's instance is its own module; other names must be loaded already.
+  HINSTANCE program = GetModuleHandle(nullptr);
+  ASSERT_NE(program, nullptr);
+  char16_t byHandle[260], byNull[260];
+  ASSERT_GT(GetModuleFileName(program, byHandle, 260), 0u);
+  ASSERT_GT(GetModuleFileName(nullptr, byNull, 260), 0u);
+  EXPECT_EQ(std::u16string(byHandle), std::u16string(byNull));
+  EXPECT_EQ(GetModuleHandle(u"KsNoSuchModule.dll"), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
   WNDCLASSEX again{};
   again.cbSize = sizeof again;
   again.lpfnWndProc = DefWindowProc;
+  again.hInstance = program;
   again.lpszClassName = u"KSTESTWINDOW";  // class names ignore case
   EXPECT_EQ(RegisterClassEx(&again), 0);
   EXPECT_EQ(GetLastError(), ERROR_CLASS_ALREADY_EXISTS);
   WNDCLASSEX found{};
   found.cbSize = sizeof found;
-  EXPECT_TRUE(GetClassInfoEx(nullptr, kClass, &found));
-  EXPECT_FALSE(GetClassInfoEx(nullptr, u"KsNoSuchClass", &found));
+  ASSERT_TRUE(GetClassInfoEx(program, kClass, &found));
+  EXPECT_EQ(found.hInstance, program);
+  // Without an instance only the system's classes are looked at.
+  EXPECT_FALSE(GetClassInfoEx(nullptr, kClass, &found));
+  EXPECT_FALSE(GetClassInfoEx(program, u"KsNoSuchClass", &found));
+  EXPECT_EQ(GetLastError(), ERROR_CLASS_DOES_NOT_EXIST);
   HWND window = Create(u"w", nullptr, 0, 0, 10, 10);
   char16_t name[32];
   EXPECT_EQ(GetClassName(window, name, 32), 12);
@@ -116,8 +153,11 @@ TEST_F(WindowTest, TextAndUserData) {
   EXPECT_EQ(std::u16string(buffer), u"sec");
 
   EXPECT_EQ(GetWindowLongPtr(window, GWLP_USERDATA), 0);
+  // A previous value of 0 is told from a failure only through a last error
+  // cleared beforehand: success leaves it untouched.
+  SetLastError(ERROR_ACCESS_DENIED);
   EXPECT_EQ(SetWindowLongPtr(window, GWLP_USERDATA, 1234), 0);
-  EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
   EXPECT_EQ(SetWindowLongPtr(window, GWLP_USERDATA, 99), 1234);
   EXPECT_EQ(GetWindowLongPtr(window, GWLP_USERDATA), 99);
   EXPECT_EQ(GetWindowLongPtr(window, GWL_STYLE) & LONG_PTR(WS_POPUP), LONG_PTR(WS_POPUP));
@@ -242,4 +282,44 @@ TEST_F(WindowTest, RegisteredMessagesAndFindWindow) {
   EXPECT_NE(process, 0u);
   DestroyWindow(window);
   EXPECT_EQ(FindWindow(kClass, u"Findable"), nullptr);
+}
+
+// A placement read back sets the same rectangle again; the normal rectangle is
+// in workspace coordinates and survives minimising.
+TEST_F(WindowTest, PlacementRoundTripsThroughWorkspaceCoordinates) {
+  HWND window = Create(u"placed", nullptr, 100, 60, 300, 200, WS_VISIBLE);
+  ASSERT_NE(window, nullptr);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  ASSERT_TRUE(GetMonitorInfo(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor));
+  LONG dx = monitor.rcWork.left - monitor.rcMonitor.left, dy = monitor.rcWork.top - monitor.rcMonitor.top;
+
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  ASSERT_TRUE(GetWindowPlacement(window, &placement));
+  EXPECT_EQ(placement.length, 44u);
+  EXPECT_EQ(placement.showCmd, UINT(SW_SHOWNORMAL));
+  const RECT& normal = placement.rcNormalPosition;
+  EXPECT_EQ((std::vector<LONG>{normal.left, normal.top, normal.right, normal.bottom}),
+            (std::vector<LONG>{100 - dx, 60 - dy, 400 - dx, 260 - dy}));
+
+  placement.rcNormalPosition = RECT{50 - dx, 40 - dy, 250 - dx, 190 - dy};
+  ASSERT_TRUE(SetWindowPlacement(window, &placement));
+  RECT rect{};
+  ASSERT_TRUE(GetWindowRect(window, &rect));
+  EXPECT_EQ((std::vector<LONG>{rect.left, rect.top, rect.right, rect.bottom}), (std::vector<LONG>{50, 40, 250, 190}));
+
+  ShowWindow(window, SW_MINIMIZE);
+  ASSERT_TRUE(GetWindowPlacement(window, &placement));
+  EXPECT_EQ(placement.showCmd, UINT(SW_SHOWMINIMIZED));
+  EXPECT_EQ(placement.rcNormalPosition.left, 50 - dx);
+  EXPECT_EQ(placement.rcNormalPosition.bottom, 190 - dy);
+  ShowWindow(window, SW_RESTORE);
+  EXPECT_FALSE(IsIconic(window));
+
+  placement.length = 40;
+  SetLastError(0);
+  EXPECT_FALSE(SetWindowPlacement(window, &placement));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  DestroyWindow(window);
 }

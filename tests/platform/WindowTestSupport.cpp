@@ -1,6 +1,7 @@
 #include "WindowTestSupport.h"
 
 #include "platform/SysError.h"
+#include "platform/SysModule.h"
 
 using namespace ks::sys;
 
@@ -18,11 +19,12 @@ void WindowTest::SetUp() {
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = &WindowTest::Procedure;
   windowClass.lpszClassName = kClass;
+  windowClass.hInstance = GetModuleHandle(nullptr);
   ASSERT_NE(RegisterClassEx(&windowClass), 0) << GetLastError();
 }
 
 void WindowTest::TearDown() {
-  UnregisterClass(kClass, nullptr);
+  UnregisterClass(kClass, GetModuleHandle(nullptr));
   TestMachine::TearDown();
 }
 

@@ -1,29 +1,23 @@
-// Popups: placement on the owner or the primary monitor's work area, modal
-// runs and the result each way of ending gives, the owner disabled only
-// during the run, and the fixed-size popup taking its content's size.
+// Popups: modal runs and the result each way of ending gives, the owner
+// disabled only during the run, the done flag, and the fixed-size popup taking
+// its content's size. Whoever acts during a run does so from a window of the
+// test whose message was posted before the run began, so the same cases run
+// on the simulated machine and on Windows.
 
 #include "RecordingWnd.h"
 #include "ToolkitTest.h"
+#include "ToolkitTestTools.h"
 
-#include "platform/sim/SimMachine.h"
-#include "platform/sim/SimWindowControl.h"
 #include "toolkit/KsFixedSizeOkCancelPopupWnd.h"
 #include "toolkit/KsOkCancelPopupWnd.h"
 
 #include <functional>
 
-using namespace ks;
 using namespace ks::sys;
 
 namespace {
 
 std::vector<LONG> Corners(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
-
-std::vector<LONG> WindowCorners(KsWnd& window) {
-  RECT rect{};
-  window.GetWindowRect(&rect);
-  return Corners(rect);
-}
 
 LPARAM PointParam(const POINT& point) { return LPARAM((point.y << 16) | (point.x & 0xFFFF)); }
 
@@ -36,29 +30,48 @@ void ClickButton(KsOkCancelPopupWnd& popup, int commandId) {
   PostMessage(popup.GetHandle(), WM_LBUTTONUP, 0, PointParam(centre));
 }
 
+// Acts once when its posted message comes out of the modal loop: the popup is
+// running then, and its owner is disabled.
+class Actor : public KsControlsWnd {
+ public:
+  static constexpr UINT kAct = WM_APP + 40;
+  bool PreFilterMessage(UINT message, WPARAM, LPARAM, LRESULT* result) override {
+    if (message != kAct) return false;
+    if (owner) ownerEnabledDuringRun = owner->IsEnabled();
+    if (act) act();
+    acted = true;
+    *result = 0;
+    return true;
+  }
+  std::function<void()> act;
+  KsWnd* owner = nullptr;
+  bool ownerEnabledDuringRun = true;
+  bool acted = false;
+};
+
 }  // namespace
 
 class KsPopupWndTest : public ToolkitTest {
  protected:
+  void SetUp() override {
+    ToolkitTest::SetUp();
+    ASSERT_TRUE(actor.Create(nullptr, u"KsPopupTestActor", u"", WS_POPUP, 0, RECT{0, 0, 1, 1}));
+  }
   void TearDown() override {
-    sim::SetUiDriverHook({});
+    actor.Destroy();
     ToolkitTest::TearDown();
   }
-  // Runs popup modally over owner; act runs once, when the loop first waits.
+  // Runs popup modally over owner; act runs once, inside the run.
   int RunWith(KsPopupWnd& popup, KsWnd* owner, std::function<void()> act) {
-    bool acted = false;
-    sim::SetUiDriverHook([&] {
-      if (acted) return false;
-      acted = true;
-      if (owner) ownerEnabledDuringRun = owner->IsEnabled();
-      act();
-      return true;
-    });
+    actor.act = std::move(act);
+    actor.owner = owner;
+    actor.acted = false;
+    actor.PostMessage(Actor::kAct, 0, 0);
     int result = popup.RunModal(owner);
-    sim::SetUiDriverHook({});
+    EXPECT_TRUE(actor.acted);
     return result;
   }
-  bool ownerEnabledDuringRun = true;
+  Actor actor;
 };
 
 // Each way of ending a modal OK/Cancel run, and the result it gives.
@@ -88,10 +101,9 @@ TEST_F(KsPopupWndTest, ModalResults) {
     ASSERT_TRUE(owner.CreatePopup(Rect(0, 0, 800, 600), nullptr, WS_VISIBLE));
     KsOkCancelPopupWnd popup;
     popup.SetDone(c.done);
-    ownerEnabledDuringRun = true;
     EXPECT_EQ(RunWith(popup, &owner, [&] { c.act(popup); }), c.result) << c.name;
     EXPECT_FALSE(popup.Exists()) << c.name;
-    EXPECT_FALSE(ownerEnabledDuringRun) << c.name;
+    EXPECT_FALSE(actor.ownerEnabledDuringRun) << c.name;
     EXPECT_TRUE(owner.IsEnabled()) << c.name;
     owner.Destroy();
   }
@@ -111,39 +123,6 @@ TEST_F(KsPopupWndTest, PlainPopupClosedDuringModalRunAnswersMinusOne) {
   KsPopupWnd popup;
   EXPECT_EQ(RunWith(popup, nullptr, [&] { popup.CancelAction(); }), -1);
   EXPECT_FALSE(popup.Exists());
-}
-
-TEST_F(KsPopupWndTest, PlacementOnOwnerOrPrimaryWorkArea) {
-  sim::Identity identity = sim::GetIdentity();
-  identity.monitors = {sim::MonitorFact{-1920, 0, 0, 1080, -1920, 0, 0, 1040},  // primary, left of the origin
-                       sim::MonitorFact{0, 0, 1600, 900, 0, 0, 1600, 860}};
-  // The primary monitor is the first listed.
-  ASSERT_TRUE(sim::SetIdentity(identity));
-  std::string error, folder = sim::MachineFolder();
-  sim::DetachMachine();
-  ASSERT_TRUE(sim::AttachMachine(folder, &error)) << error;
-
-  KsPopupWnd unowned;
-  ASSERT_TRUE(unowned.CreatePopup(nullptr, 0, 0, true, true));
-  // 320 x 180 by default, centred on the primary work area.
-  EXPECT_EQ(WindowCorners(unowned), (std::vector<LONG>{-1120, 430, -800, 610}));
-  EXPECT_TRUE(unowned.IsVisible());
-  unowned.Destroy();
-
-  RecordingWnd owner;
-  ASSERT_TRUE(owner.CreatePopup(Rect(100, 100, 500, 400), nullptr, WS_VISIBLE));
-  KsPopupWnd onOwner;
-  ASSERT_TRUE(onOwner.CreatePopup(&owner, 200, 100, false, true));
-  EXPECT_EQ(WindowCorners(onOwner), (std::vector<LONG>{200, 200, 400, 300}));
-  onOwner.Destroy();
-
-  // Centred on an owner near the bottom edge, the popup is pushed up into the work area.
-  owner.MoveAndSize(Rect(1000, 760, 1400, 900));
-  KsPopupWnd pushed;
-  ASSERT_TRUE(pushed.CreatePopup(&owner, 300, 200, false, true));
-  EXPECT_EQ(WindowCorners(pushed), (std::vector<LONG>{1050, 660, 1350, 860}));
-  pushed.Destroy();
-  owner.Destroy();
 }
 
 TEST_F(KsPopupWndTest, FixedSizePopupTakesItsContentSize) {
@@ -167,4 +146,50 @@ TEST_F(KsPopupWndTest, FixedSizePopupTakesItsContentSize) {
   ASSERT_TRUE(popup.GetBottomButtons()->GetButtonRect(KsOkCancelPopupWnd::kOkId, &ok));
   EXPECT_EQ(ok.bottom, client.bottom - KsOkCancelPopupWnd::kMargin);
   popup.Destroy();
+}
+
+// Without a size of its own a popup gets 320 x 180, scaled by the UI service
+// when there is one.
+TEST_F(KsPopupWndTest, DefaultSizeIsScaledByTheUiService) {
+  struct Case {
+    const char* name;
+    bool uiService;
+    LONG width, height;
+  } cases[] = {{"no UI service", false, 320, 180}, {"scaled by 150%", true, 480, 270}};
+  for (const Case& c : cases) {
+    FakeToolkitTools tools;
+    tools.offerUiService = c.uiService;
+    tools.scalePercent = 150;
+    KsPopupWnd popup;
+    ASSERT_TRUE(popup.CreatePopup(nullptr, 0, 0, true, true)) << c.name;
+    RECT rect{};
+    popup.GetWindowRect(&rect);
+    EXPECT_EQ(rect.right - rect.left, c.width) << c.name;
+    EXPECT_EQ(rect.bottom - rect.top, c.height) << c.name;
+    popup.Destroy();
+  }
+}
+
+// The bottom buttons stand apart by the UI service's spacing, else by the default.
+TEST_F(KsPopupWndTest, BottomButtonSpacingComesFromTheUiService) {
+  struct Case {
+    const char* name;
+    bool uiService;
+    int spacing;
+    int gap;
+  } cases[] = {{"no UI service", false, -1, KsOkCancelPopupWnd::kDefaultSpacing},
+               {"service without the metric", true, -1, KsOkCancelPopupWnd::kDefaultSpacing},
+               {"service spacing 13", true, 13, 13}};
+  for (const Case& c : cases) {
+    FakeToolkitTools tools;
+    tools.offerUiService = c.uiService;
+    tools.buttonSpacing = c.spacing;
+    KsOkCancelPopupWnd popup;
+    ASSERT_TRUE(popup.CreatePopup(nullptr, 400, 200, true, true)) << c.name;
+    RECT ok{}, cancel{};
+    ASSERT_TRUE(popup.GetBottomButtons()->GetButtonRect(KsOkCancelPopupWnd::kOkId, &ok)) << c.name;
+    ASSERT_TRUE(popup.GetBottomButtons()->GetButtonRect(KsOkCancelPopupWnd::kCancelId, &cancel)) << c.name;
+    EXPECT_EQ(cancel.left - ok.right, c.gap) << c.name;
+    popup.Destroy();
+  }
 }

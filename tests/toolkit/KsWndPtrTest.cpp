@@ -8,6 +8,8 @@
 #include "toolkit/KsTypedWndPtr.h"
 #include "toolkit/KsWndDeleteProbe.h"
 
+#include "platform/SysModule.h"
+
 using namespace ks::sys;
 
 using KsWndPtrTest = ToolkitTest;
@@ -52,6 +54,7 @@ TEST_F(KsWndPtrTest, HandlesMapToTheirObjectsOrToOwnedWrappers) {
   WNDCLASSEX windowClass{};
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = DefWindowProc;
+  windowClass.hInstance = GetModuleHandle(nullptr);
   windowClass.lpszClassName = u"KsForeign";
   ASSERT_NE(RegisterClassEx(&windowClass), 0);
   HWND foreign = CreateWindowEx(0, u"KsForeign", u"Foreign", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
@@ -67,6 +70,6 @@ TEST_F(KsWndPtrTest, HandlesMapToTheirObjectsOrToOwnedWrappers) {
   copy.Release();
   EXPECT_TRUE(IsWindow(foreign));  // wrappers never destroy the window
   DestroyWindow(foreign);
-  UnregisterClass(u"KsForeign", nullptr);
+  UnregisterClass(u"KsForeign", GetModuleHandle(nullptr));
   window.Destroy();
 }

@@ -143,6 +143,9 @@ bool WorkerThreadEnded(const HandleObject* object);
 // The machine's own system modules (SimSystemModules.cpp): null, false when
 // the name or handle is not one of them.
 sys::HMODULE LoadSystemModule(const std::u16string& fileName);
+// The program's own module handle (GetModuleHandle(null)), the instance its
+// window classes are registered under; far above the handle table's values.
+inline sys::HMODULE ProgramModule() { return reinterpret_cast<sys::HMODULE>(std::uintptr_t(0x7FFE0000)); }
 bool SystemModuleExport(const void* handle, const char* procName, sys::FARPROC* function);
 bool FreeSystemModule(const void* handle);
 

@@ -135,6 +135,7 @@ bool ParseIdentity(const IniSections& ini, Identity* identity, std::string* erro
       else if (key == "Is64Bit") { if (!need(numeric)) return false; id.is64Bit = n != 0; }
       else if (key == "Administrator") { if (!need(numeric)) return false; id.administrator = n != 0; }
       else if (key == "NetworkUp") { if (!need(numeric)) return false; id.networkUp = n != 0; }
+      else if (key == "WebBrowserControl") { if (!need(numeric)) return false; id.webBrowserControl = n != 0; }
       else if (key == "UserName") id.userName = Utf16(value);
       else if (key == "ComputerName") id.computerName = Utf16(value);
     }
@@ -192,7 +193,7 @@ std::string IdentityText(const Identity& id) {
   out << "[Identity]\nPlatformId=" << id.platformId << "\nMajor=" << id.major << "\nMinor=" << id.minor
       << "\nBuild=" << id.build << "\nServicePack=" << Utf8(id.servicePack) << "\nCpuFeatures=0x" << std::hex
       << id.cpuFeatures << std::dec << "\nIs64Bit=" << id.is64Bit << "\nAdministrator=" << id.administrator
-      << "\nNetworkUp=" << id.networkUp << "\nUserName=" << Utf8(id.userName)
+      << "\nNetworkUp=" << id.networkUp << "\nWebBrowserControl=" << id.webBrowserControl << "\nUserName=" << Utf8(id.userName)
       << "\nComputerName=" << Utf8(id.computerName) << "\n\n[DriveSizes]\n";
   for (auto& [letter, size] : id.driveSizes) out << letter << "=" << size << "\n";
   out << "\n[Drives]\n";

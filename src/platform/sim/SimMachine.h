@@ -33,6 +33,8 @@ struct Identity {
   bool is64Bit = true;
   bool administrator = true;
   bool networkUp = true;
+  // The embedded web-browser control's COM object can be created.
+  bool webBrowserControl = true;
   std::u16string userName = u"User";
   std::u16string computerName = u"KS-PC";
   // Drive letter (upper case) to size in bytes; C: always exists.

@@ -623,12 +623,26 @@ BOOL GetModuleHandleEx(DWORD flags, const WCHAR* moduleName, HMODULE* result) {
   return TRUE;
 }
 
+HMODULE GetModuleHandle(const WCHAR* moduleName) {
+  if (!moduleName) return ProgramModule();
+  Guard lock(Lock());
+  std::u16string wanted = moduleName;
+  if (wanted.find_first_of(u"\\/:") == std::u16string::npos && wanted.find(u'.') == std::u16string::npos)
+    wanted += u".dll";
+  for (auto& [host, handle] : LoadedModules()) {
+    const std::u16string& path = static_cast<ModuleObject*>(FindAnyHandle(handle))->windows;
+    std::u16string name = path.substr(path.find_last_of(u'\\') + 1);
+    if (EqualFolded(path, wanted) || EqualFolded(name, wanted)) return static_cast<HMODULE>(handle);
+  }
+  return Fail(ERROR_MOD_NOT_FOUND), nullptr;
+}
+
 DWORD GetModuleFileName(HMODULE handle, WCHAR* fileName, DWORD size) {
   Guard lock(Lock());
   MachineState* machine = Machine();
   if (!machine) return 0;
   std::u16string path;
-  if (!handle) {
+  if (!handle || handle == ProgramModule()) {
     path = machine->programPath;
     if (path.empty()) {
       // A program not started through the machine: named after the host file, at C:\.

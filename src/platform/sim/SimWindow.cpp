@@ -249,8 +249,10 @@ ATOM RegisterClassEx(const WNDCLASSEX* windowClass) {
     return 0;
   }
   WindowManager& manager = Windows();
-  manager.classes.push_back(WindowClassEntry{Span(windowClass->lpszClassName), windowClass->lpfnWndProc,
-                                             windowClass->hInstance, windowClass->hCursor, windowClass->style});
+  // A class registered without an instance belongs to the program's module.
+  HINSTANCE instance = windowClass->hInstance ? windowClass->hInstance : ProgramModule();
+  manager.classes.push_back(WindowClassEntry{Span(windowClass->lpszClassName), windowClass->lpfnWndProc, instance,
+                                             windowClass->hCursor, windowClass->style});
   return ATOM(0xC000 + manager.classes.size());
 }
 
@@ -265,10 +267,14 @@ BOOL UnregisterClass(const WCHAR* className, HINSTANCE) {
   return TRUE;
 }
 
-BOOL GetClassInfoEx(HINSTANCE, const WCHAR* className, WNDCLASSEX* windowClass) {
+// Without an instance only the system's classes are found (the machine has
+// none); an application's class is found through the instance it was
+// registered under, or from any instance when it is a global class.
+BOOL GetClassInfoEx(HINSTANCE instance, const WCHAR* className, WNDCLASSEX* windowClass) {
   std::lock_guard lock(WindowMutex());
   WindowClassEntry* entry = FindClass(Span(className));
-  if (!entry) return Fail(ERROR_CLASS_DOES_NOT_EXIST);
+  if (!entry || !instance || (entry->instance != instance && !(entry->style & CS_GLOBALCLASS)))
+    return Fail(ERROR_CLASS_DOES_NOT_EXIST);
   if (windowClass) {
     *windowClass = WNDCLASSEX{};
     windowClass->cbSize = sizeof(WNDCLASSEX);
@@ -548,10 +554,11 @@ BOOL ShowWindow(HWND window, int command) {
     WindowEntry* entry = FindWindowEntry(window);
     if (!entry) return Fail(ERROR_INVALID_WINDOW_HANDLE);
     wasVisible = (entry->style & WS_VISIBLE) != 0;
-    entry->iconic = command == SW_MINIMIZE || (entry->iconic && command != SW_RESTORE && command != SW_SHOWMAXIMIZED &&
-                                               command != SW_SHOWNORMAL);
-    entry->zoomed = command == SW_SHOWMAXIMIZED || (entry->zoomed && command != SW_RESTORE &&
-                                                    command != SW_SHOWNORMAL && command != SW_MINIMIZE);
+    bool minimise = command == SW_MINIMIZE || command == SW_SHOWMINIMIZED;
+    entry->iconic = minimise || (entry->iconic && command != SW_RESTORE && command != SW_SHOWMAXIMIZED &&
+                                 command != SW_SHOWNORMAL);
+    entry->zoomed = command == SW_SHOWMAXIMIZED ||
+                    (entry->zoomed && command != SW_RESTORE && command != SW_SHOWNORMAL && !minimise);
     if (show) {
       entry->style |= WS_VISIBLE;
       entry->invalid = true;
@@ -605,6 +612,71 @@ BOOL IsZoomed(HWND window) {
   return entry && entry->zoomed;
 }
 
+namespace {
+
+// The shift from screen to workspace coordinates of a top-level window: its
+// monitor's work area origin against the monitor's own (tool windows and
+// child windows use screen coordinates).
+POINT WorkspaceShift(const RECT& rect, DWORD exStyle, bool topLevel) {
+  if (!topLevel || (exStyle & WS_EX_TOOLWINDOW)) return POINT{0, 0};
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfo(MonitorFromRect(&rect, MONITOR_DEFAULTTOPRIMARY), &info)) return POINT{0, 0};
+  return POINT{info.rcWork.left - info.rcMonitor.left, info.rcWork.top - info.rcMonitor.top};
+}
+
+RECT Shifted(RECT rect, LONG dx, LONG dy) {
+  return RECT{rect.left + dx, rect.top + dy, rect.right + dx, rect.bottom + dy};
+}
+
+}  // namespace
+
+// The simulated window keeps its rectangle while minimised or maximised, so
+// that rectangle is the normal one.
+BOOL GetWindowPlacement(HWND window, WINDOWPLACEMENT* placement) {
+  if (!placement) return Fail(ERROR_NOACCESS);
+  RECT rect{};
+  DWORD exStyle = 0;
+  bool topLevel = false, iconic = false, zoomed = false;
+  {
+    std::lock_guard lock(WindowMutex());
+    WindowEntry* entry = FindWindowEntry(window);
+    if (!entry) return Fail(ERROR_INVALID_WINDOW_HANDLE);
+    rect = entry->rect;
+    exStyle = entry->exStyle;
+    topLevel = IsTopLevel(*entry);
+    iconic = entry->iconic;
+    zoomed = entry->zoomed;
+  }
+  POINT shift = WorkspaceShift(rect, exStyle, topLevel);
+  placement->length = sizeof(WINDOWPLACEMENT);
+  placement->flags = 0;
+  placement->showCmd = iconic ? SW_SHOWMINIMIZED : zoomed ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+  placement->ptMinPosition = POINT{-1, -1};
+  placement->ptMaxPosition = POINT{-1, -1};
+  placement->rcNormalPosition = Shifted(rect, -shift.x, -shift.y);
+  return TRUE;
+}
+
+BOOL SetWindowPlacement(HWND window, const WINDOWPLACEMENT* placement) {
+  if (!placement || placement->length != sizeof(WINDOWPLACEMENT)) return Fail(ERROR_INVALID_PARAMETER);
+  DWORD exStyle = 0;
+  bool topLevel = false;
+  {
+    std::lock_guard lock(WindowMutex());
+    WindowEntry* entry = FindWindowEntry(window);
+    if (!entry) return Fail(ERROR_INVALID_WINDOW_HANDLE);
+    exStyle = entry->exStyle;
+    topLevel = IsTopLevel(*entry);
+  }
+  POINT shift = WorkspaceShift(placement->rcNormalPosition, exStyle, topLevel);
+  RECT rect = Shifted(placement->rcNormalPosition, shift.x, shift.y);
+  SetWindowPos(window, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  ShowWindow(window, int(placement->showCmd));
+  return TRUE;
+}
+
 BOOL SetWindowText(HWND window, const WCHAR* text) {
   if (!IsWindow(window)) return Fail(ERROR_INVALID_WINDOW_HANDLE);
   return SendMessage(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)) ? TRUE : FALSE;
@@ -638,7 +710,8 @@ LONG_PTR SetWindowLongPtr(HWND window, int index, LONG_PTR value) {
   std::lock_guard lock(WindowMutex());
   WindowEntry* entry = FindWindowEntry(window);
   if (!entry) return Fail(ERROR_INVALID_WINDOW_HANDLE), 0;
-  SetLastError(ERROR_SUCCESS);
+  // Success leaves the last error as it was, so a previous value of 0 is told
+  // from a failure only by clearing the error first, as Windows documents.
   LONG_PTR old;
   switch (index) {
     case GWLP_USERDATA: old = entry->userData; entry->userData = value; return old;

@@ -8,6 +8,7 @@
 #undef LoadLibrary
 #undef GetModuleFileName
 #undef GetModuleHandleEx
+#undef GetModuleHandle
 
 namespace ks::sys {
 
@@ -34,6 +35,10 @@ BOOL GetModuleHandleEx(DWORD flags, const WCHAR* moduleName, HMODULE* module) {
   const BOOL found = ::GetModuleHandleExW(flags, Wide(moduleName), &handle);
   if (module) *module = reinterpret_cast<HMODULE>(handle);
   return found;
+}
+
+HMODULE GetModuleHandle(const WCHAR* moduleName) {
+  return reinterpret_cast<HMODULE>(::GetModuleHandleW(Wide(moduleName)));
 }
 
 }  // namespace ks::sys

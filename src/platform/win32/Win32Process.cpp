@@ -46,3 +46,7 @@ const WCHAR* GetCommandLine() { return reinterpret_cast<const WCHAR*>(::GetComma
 void ExitProcess(UINT exitCode) { ::ExitProcess(exitCode); }
 
 }  // namespace ks::sys
+
+namespace ks::sys {
+UINT SetErrorMode(UINT mode) { return ::SetErrorMode(mode); }
+}  // namespace ks::sys

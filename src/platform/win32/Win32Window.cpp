@@ -149,6 +149,15 @@ BOOL IsWindowEnabled(HWND window) { return ::IsWindowEnabled(Native(window)); }
 BOOL IsIconic(HWND window) { return ::IsIconic(Native(window)); }
 BOOL IsZoomed(HWND window) { return ::IsZoomed(Native(window)); }
 
+BOOL GetWindowPlacement(HWND window, WINDOWPLACEMENT* placement) {
+  static_assert(sizeof(WINDOWPLACEMENT) == sizeof(::WINDOWPLACEMENT));
+  return ::GetWindowPlacement(Native(window), reinterpret_cast<::WINDOWPLACEMENT*>(placement));
+}
+
+BOOL SetWindowPlacement(HWND window, const WINDOWPLACEMENT* placement) {
+  return ::SetWindowPlacement(Native(window), reinterpret_cast<const ::WINDOWPLACEMENT*>(placement));
+}
+
 BOOL SetWindowText(HWND window, const WCHAR* text) { return ::SetWindowTextW(Native(window), Wide(text)); }
 int GetWindowText(HWND window, WCHAR* buffer, int size) { return ::GetWindowTextW(Native(window), Wide(buffer), size); }
 int GetWindowTextLength(HWND window) { return ::GetWindowTextLengthW(Native(window)); }

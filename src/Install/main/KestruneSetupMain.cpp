@@ -1,0 +1,49 @@
+// The installer program's entry: the load-time steps, then the application
+// object's program entry with the command line's arguments. The exit code is
+// the application's, which is always 0.
+
+#include "Install/CInstallApp.h"
+#include "foundation/KsProductPaths.h"
+#include "platform/SysModule.h"
+#include "platform/SysProcess.h"
+
+namespace {
+
+// The command line without the program name (quoted or not) and the blanks after it.
+KsString ArgumentsOf(const KsChar* commandLine) {
+  const KsChar* p = commandLine != nullptr ? commandLine : u"";
+  if (*p == u'"') {
+    ++p;
+    while (*p != 0 && *p != u'"') ++p;
+    if (*p == u'"') ++p;
+  } else {
+    while (*p != 0 && *p != u' ' && *p != u'\t') ++p;
+  }
+  while (*p == u' ' || *p == u'\t') ++p;
+  return KsString(p);
+}
+
+int RunInstaller(ks::sys::HINSTANCE instance, int showCommand) {
+  CInstallApp::PrepareProcess();
+  int exitCode = 0;
+  {
+    // Lives for the whole run; ended here rather than among the static
+    // objects, whose order of destruction is not ours to choose.
+    CInstallApp app;
+    app.Arguments().Add(ArgumentsOf(ks::sys::GetCommandLine()));
+    exitCode = app.ProgramEntry(instance, nullptr, showCommand);
+  }
+  KsProductPaths::ReleaseInstance();
+  return exitCode;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+#include <windows.h>
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+  return RunInstaller(reinterpret_cast<ks::sys::HINSTANCE>(instance), showCommand);
+}
+#else
+int main() { return RunInstaller(ks::sys::GetModuleHandle(nullptr), ks::sys::SW_SHOWNORMAL); }
+#endif
