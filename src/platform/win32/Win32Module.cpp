@@ -35,9 +35,3 @@ HMODULE GetModuleHandle(const WCHAR* moduleName) {
 
 }  // namespace ks::sys
 
-#undef GetModuleHandle
-namespace ks::sys {
-HMODULE GetModuleHandle(const WCHAR* moduleName) {
-  return reinterpret_cast<HMODULE>(::GetModuleHandleW(win32::Wide(moduleName)));
-}
-}  // namespace ks::sys
