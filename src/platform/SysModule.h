@@ -13,16 +13,14 @@ constexpr DWORD GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS = 0x4;
 
 HMODULE LoadLibraryEx(const WCHAR* fileName, HANDLE reserved, DWORD flags);
 HMODULE LoadLibrary(const WCHAR* fileName);
-// moduleName null: the program's own module (its instance handle); a module
-// not loaded into the process gives null with ERROR_MOD_NOT_FOUND.
-HMODULE GetModuleHandle(const WCHAR* moduleName);
 FARPROC GetProcAddress(HMODULE module, const char* procName);
 BOOL FreeLibrary(HMODULE module);
 // module null: the program's own Windows path. The result is truncated and
 // terminated when it does not fit, with ERROR_INSUFFICIENT_BUFFER.
 DWORD GetModuleFileName(HMODULE module, WCHAR* fileName, DWORD size);
 // moduleName null: the program's own module (its instance for window classes);
-// otherwise a module already loaded, found by file name, without a reference.
+// otherwise a module already loaded, found by file name, without a reference;
+// null with ERROR_MOD_NOT_FOUND for a module not loaded into the process.
 HMODULE GetModuleHandle(const WCHAR* moduleName);
 // The loaded module named by moduleName (a file name or path), or with
 // GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS the one holding the address passed

@@ -7,8 +7,8 @@
 #undef LoadLibraryEx
 #undef LoadLibrary
 #undef GetModuleFileName
-#undef GetModuleHandleEx
 #undef GetModuleHandle
+#undef GetModuleHandleEx
 
 namespace ks::sys {
 
@@ -42,3 +42,4 @@ HMODULE GetModuleHandle(const WCHAR* moduleName) {
 }
 
 }  // namespace ks::sys
+
