@@ -47,3 +47,11 @@ TEST_F(ModuleContract, HandleFromAddressOrName) {
   EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
   EXPECT_EQ(found, nullptr);
 }
+
+// An address in the program itself gives the program's own module.
+TEST_F(ModuleContract, AddressInTheProgramGivesItsModule) {
+  HMODULE found = nullptr;
+  ASSERT_TRUE(GetModuleHandleEx(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                reinterpret_cast<const WCHAR*>(reinterpret_cast<const void*>(&AsName)), &found));
+  EXPECT_EQ(found, GetModuleHandle(nullptr));
+}

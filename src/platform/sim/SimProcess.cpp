@@ -601,7 +601,19 @@ BOOL GetModuleHandleEx(DWORD flags, const WCHAR* moduleName, HMODULE* result) {
     // The shared object holding the address, if it was loaded as a module.
     Dl_info info{};
     if (::dladdr(reinterpret_cast<const void*>(moduleName), &info) && info.dli_fname) {
-      if (auto it = LoadedModules().find(info.dli_fname); it != LoadedModules().end()) found = it->second;
+      if (auto it = LoadedModules().find(info.dli_fname); it != LoadedModules().end()) {
+        found = it->second;
+      } else {
+        // An address in the program itself: its own module, as Windows answers.
+        char object[4096] = {};
+        char program[4096] = {};
+        if (::realpath(info.dli_fname, object) && ::realpath("/proc/self/exe", program) &&
+            std::strcmp(object, program) == 0) {
+          *result = ProgramModule();
+          SetLastError(ERROR_SUCCESS);
+          return TRUE;
+        }
+      }
     }
   } else {
     const std::u16string wanted = Fold(moduleName);
