@@ -440,8 +440,12 @@ int DrawText(HDC dc, const WCHAR* text, int count, RECT* rect, UINT format) {
     LONG x = rect->left;
     if (format & DT_CENTER) x = (rect->left + rect->right - width) / 2;
     else if (format & DT_RIGHT) x = rect->right - width;
+    // A line shows on the row holding its middle when that row overlaps the
+    // rectangle: text placed between two rows still shows on one of them.
     int row = RowOf(y + kCellHeight / 2);
-    if (row >= clip.top && row < clip.bottom) WriteText(*surface, x, y, line, IsBold(*state), clip.left, clip.right);
+    bool inside = (format & DT_NOCLIP) ||
+                  (LONG(row) * kCellHeight < rect->bottom && LONG(row + 1) * kCellHeight > rect->top);
+    if (inside) WriteText(*surface, x, y, line, IsBold(*state), clip.left, clip.right);
     y += kCellHeight;
   }
   return height;
