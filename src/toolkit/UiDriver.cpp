@@ -129,7 +129,7 @@ bool UiDriver::Type(const KsChar* text) {
   return true;
 }
 
-std::u16string UiDriver::Render(KsWnd* window) {
+std::u16string UiDriver::Render(KsWnd* window, bool terminalBold) {
   std::u16string out;
   if (!window || !window->Exists()) return out;
 #if defined(_WIN32)
@@ -152,8 +152,14 @@ std::u16string UiDriver::Render(KsWnd* window) {
   std::size_t width = 0;
   for (auto& row : ks::sim::ReadSurface(handle)) {
     std::u16string line;
-    for (auto& cell : row) line += cell.character;
-    width = std::max(width, line.size());
+    bool bold = false;
+    for (auto& cell : row) {
+      if (terminalBold && cell.bold != bold) line += cell.bold ? u"\x1b[1m" : u"\x1b[0m";
+      bold = cell.bold;
+      line += cell.character;
+    }
+    if (bold) line += u"\x1b[0m";
+    width = std::max(width, row.size());
     lines.push_back(std::move(line));
   }
   if (window->GetParentWnd() && !(window->GetStyle() & WS_POPUP)) {
@@ -169,7 +175,7 @@ std::u16string UiDriver::Render(KsWnd* window) {
   if (!title.empty()) top += u" " + title.substr(0, width > 4 ? width - 4 : 0) + u" ";
   while (top.size() < width + 1) top += u'-';
   out += top + u"+\n";
-  for (auto& line : lines) out += u"|" + line + u"|\n";
+  for (auto& line : lines) out += u"|" + line + u"|\n";  // every row is the grid's full width
   out += u"+" + std::u16string(width, u'-') + u"+\n";
   return out;
 #endif

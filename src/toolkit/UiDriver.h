@@ -60,8 +60,10 @@ class UiDriver {
 
   // The window's picture as text: on the simulated machine its character grid
   // (repainted first), framed with its title when it is a top-level window; on
-  // Windows one line per control with its role, text and state.
-  static std::u16string Render(KsWnd* window);
+  // Windows one line per control with its role, text and state. With
+  // terminalBold, bold text is wrapped in the terminal's bold and normal
+  // escape sequences.
+  static std::u16string Render(KsWnd* window, bool terminalBold = false);
 
   // Scripted steps.
   void Then(std::function<bool()> step);
