@@ -44,6 +44,7 @@ TEST_F(ToolkitTest, MessagePopupAnswers) {
     driver.Then(c.act);
     EXPECT_EQ(KsMessagePopupWnd::Run(u"Question", u"Go on?", kButtons, 3, c.defaultButton), c.result);
     EXPECT_TRUE(driver.IsDone());
+    EXPECT_FALSE(driver.HasFailed());
   }
 }
 
@@ -107,6 +108,21 @@ TEST_F(ToolkitTest, MessagePopupShowsTitleTextAndButtons) {
   EXPECT_EQ(Narrow(std::u16string(controls[0].role.View())), "formattedtext");
   EXPECT_TRUE(controls[1].focused);
   EXPECT_FALSE(controls[2].focused);
+}
+
+}  // namespace
+
+namespace {
+
+// A step waiting for a control that never shows ends the run instead of hanging it.
+TEST_F(ToolkitTest, DriverGivesUpOnAStepThatNeverHolds) {
+  UiDriver driver;
+  driver.SetPatience(5);
+  driver.Then([] { return UiDriver::Click(u"button", u"Maybe"); });
+  const KsChar* buttons[] = {u"Yes", u"No"};
+  EXPECT_EQ(KsMessagePopupWnd::Run(u"Question", u"Go on?", buttons, 2, 0), -1);
+  EXPECT_TRUE(driver.HasFailed());
+  EXPECT_TRUE(driver.IsDone());
 }
 
 }  // namespace
