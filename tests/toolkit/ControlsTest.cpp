@@ -12,6 +12,7 @@
 #include "toolkit/KsProgressCtrl.h"
 #include "toolkit/KsRadioArray.h"
 #include "toolkit/KsStaticTextCtrl.h"
+#include "toolkit/KsTreeReportCtrl.h"
 #include "toolkit/UiDriver.h"
 
 #include <algorithm>
@@ -331,6 +332,68 @@ TEST_F(ControlsTest, ProgressBar) {
     EXPECT_EQ(Narrow(std::u16string(bar->GetText().View())), c.text);
     EXPECT_TRUE(ShowsLines({c.picture})) << Narrow(Picture());
   }
+}
+
+// A group is checked when all its items are and checks or clears them all;
+// keys and clicks move, fold and toggle rows, each toggle reported once.
+TEST_F(ControlsTest, TreeReportGroupsAndChecks) {
+  auto* tree = Add<KsTreeReportCtrl>(u"", Rect(0, 0, 320, 96), 41);
+  tree->AddColumn(u"Type", 160);
+  tree->AddColumn(u"Description", 160);
+  int audio = tree->AddGroup({u"Audio"});
+  int video = tree->AddGroup({u"Video"});
+  int mp3 = tree->AddItem(audio, {u".mp3", u"MPEG audio"});
+  int flac = tree->AddItem(audio, {u".flac", u"Lossless audio"});
+  int mkv = tree->AddItem(video, {u".mkv", u"Matroska video"});
+  EXPECT_EQ(Narrow(std::u16string(tree->GetRowText(flac, 1).View())), "Lossless audio");
+
+  tree->SetRowChecked(mp3, true);
+  EXPECT_FALSE(tree->IsRowChecked(audio));
+  tree->SetRowChecked(flac, true);
+  EXPECT_TRUE(tree->IsRowChecked(audio));
+  tree->SetRowChecked(audio, false);
+  EXPECT_FALSE(tree->IsRowChecked(mp3));
+  EXPECT_FALSE(tree->IsRowChecked(flac));
+  tree->SetRowChecked(video, true);
+  EXPECT_TRUE(tree->IsRowChecked(mkv));
+  EXPECT_FALSE(tree->IsRowChecked(audio));
+  tree->SetRowChecked(video, false);
+
+  tree->SetFocus();
+  tree->SetCurrentRow(audio);
+  struct Step {
+    WPARAM key;
+    int current;
+    bool audioExpanded;
+  } steps[] = {{kDown, mp3, true}, {kDown, flac, true}, {kLeft, audio, true}, {kLeft, audio, false},
+               {kDown, video, false}, {kUp, audio, false}, {0x27, audio, true}};
+  for (const Step& step : steps) {
+    UiDriver::PressKey(step.key);
+    Pump();
+    EXPECT_EQ(tree->GetCurrentRow(), step.current) << "key " << step.key;
+    EXPECT_EQ(tree->IsExpanded(audio), step.audioExpanded) << "key " << step.key;
+  }
+  host.commands.clear();
+  UiDriver::PressKey(kSpace);
+  Pump();
+  EXPECT_TRUE(tree->IsRowChecked(mp3) && tree->IsRowChecked(flac));
+  EXPECT_EQ(host.commands, (std::vector<std::string>{"41/257"}));
+  // Items below their group though added after the next group.
+  EXPECT_TRUE(ShowsLines({u"Type                Description", u">-[x] Audio", u"    [x] .mp3        MPEG audio",
+                          u"    [x] .flac       Lossless audio", u" -[ ] Video", u"    [ ] .mkv        Matroska video"}))
+      << Narrow(Picture());
+
+  // A click on an item's check box toggles it; on its text only makes it current.
+  host.commands.clear();
+  host.PostMessage(WM_LBUTTONDOWN, 1, LPARAM((40 << 16) | 40));  // row 2 (.mp3), on its check box
+  host.PostMessage(WM_LBUTTONUP, 0, LPARAM((40 << 16) | 40));
+  host.PostMessage(WM_LBUTTONDOWN, 1, LPARAM((56 << 16) | 200));  // row 3 (.flac), on its description
+  host.PostMessage(WM_LBUTTONUP, 0, LPARAM((56 << 16) | 200));
+  Pump();
+  EXPECT_FALSE(tree->IsRowChecked(mp3));
+  EXPECT_TRUE(tree->IsRowChecked(flac));
+  EXPECT_EQ(tree->GetCurrentRow(), flac);
+  EXPECT_EQ(host.commands, (std::vector<std::string>{"41/257"}));
 }
 
 }  // namespace
