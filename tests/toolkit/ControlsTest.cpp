@@ -9,11 +9,14 @@
 #include "toolkit/KsControlsWnd.h"
 #include "toolkit/KsEditCtrl.h"
 #include "toolkit/KsFormattedTextCtrl.h"
+#include "toolkit/KsImageCtrl.h"
 #include "toolkit/KsProgressCtrl.h"
 #include "toolkit/KsRadioArray.h"
 #include "toolkit/KsStaticTextCtrl.h"
 #include "toolkit/KsTreeReportCtrl.h"
 #include "toolkit/UiDriver.h"
+
+#include "PictureFixtures.h"
 
 #include <algorithm>
 #include <memory>
@@ -394,6 +397,23 @@ TEST_F(ControlsTest, TreeReportGroupsAndChecks) {
   EXPECT_TRUE(tree->IsRowChecked(flac));
   EXPECT_EQ(tree->GetCurrentRow(), flac);
   EXPECT_EQ(host.commands, (std::vector<std::string>{"41/257"}));
+}
+
+// A picture shows on the grid as a framed box with its file's name; a file
+// that is no picture leaves the control empty.
+TEST_F(ControlsTest, ImageShowsItsPicture) {
+  ASSERT_TRUE(WriteText(Path(u"logo.png"), PngFixture()));
+  ASSERT_TRUE(WriteText(Path(u"broken.png"), "not a picture"));
+  auto* image = Add<KsImageCtrl>(u"", Rect(0, 0, 96, 48));
+  EXPECT_TRUE(image->LoadFile(Path(u"logo.png").c_str()));
+  int width = 0, height = 0;
+  image->GetPictureSize(&width, &height);
+  EXPECT_EQ(width, 3);
+  EXPECT_EQ(height, 2);
+  EXPECT_TRUE(ShowsLines({u"+----------+", u"| logo.png |", u"+----------+"})) << Narrow(Picture());
+  EXPECT_FALSE(image->LoadFile(Path(u"broken.png").c_str()));
+  EXPECT_FALSE(image->HasPicture());
+  EXPECT_TRUE(ShowsLines({u"", u"", u""})) << Narrow(Picture());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "platform/SysGdi.h"
 #include "platform/sim/SimGdiControl.h"
+#include "platform/sim/SimGdiInternal.h"
 #include "platform/sim/SimInternal.h"
 
 #include "platform/SysError.h"
@@ -168,6 +169,20 @@ std::u16string TextOf(const WCHAR* text, int count) {
 }
 
 }  // namespace
+
+sys::HBITMAP MakeBitmap(int width, int height, const std::u16string& name) {
+  Gdi& gdi = State();
+  std::lock_guard lock(gdi.mutex);
+  auto object = std::make_unique<GdiObject>();
+  object->kind = ObjectKind::Bitmap;
+  object->width = width;
+  object->height = height;
+  object->name = name;
+  auto handle = reinterpret_cast<sys::HBITMAP>(object.get());
+  gdi.objects.emplace(Key(handle), std::move(object));
+  return handle;
+}
+
 }  // namespace ks::sim::detail
 
 namespace ks::sim {
