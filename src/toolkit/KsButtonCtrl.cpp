@@ -10,7 +10,13 @@ void KsButtonCtrl::SetDefault(bool isDefault) {
 }
 
 void KsButtonCtrl::Press() {
-  if (IsEnabled()) NotifyHost(0);
+  if (!IsEnabled()) return;
+  if (!m_clickHandler) {
+    NotifyHost(0);
+    return;
+  }
+  std::function<void()> handler = m_clickHandler;  // a copy: the call may delete this button
+  handler();
 }
 
 void KsButtonCtrl::Paint(KsCanvas& canvas) {
