@@ -116,4 +116,13 @@ int RunTerminalDisplay(const std::function<int()>& modal) {
   return modal();
 }
 
+#else
+
+// Windows shows its windows itself: the display does nothing there.
+KsTerminalDisplay::KsTerminalDisplay() : m_terminal(nullptr) {}
+KsTerminalDisplay::KsTerminalDisplay(Terminal& terminal) : m_terminal(&terminal) {}
+KsTerminalDisplay::~KsTerminalDisplay() = default;
+bool KsTerminalDisplay::Tick(int) { return false; }
+int RunTerminalDisplay(const std::function<int()>& modal) { return modal(); }
+
 #endif

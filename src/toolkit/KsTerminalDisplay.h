@@ -6,7 +6,8 @@
 // cancels, arrows move within a control, and typed characters go to the
 // focused field. It acts from a thread timer of the thread that made it, so
 // it works in real and in virtual time as long as that thread pumps messages
-// (a modal run does). Host only: Windows shows its windows itself.
+// (a modal run does). On Windows, which shows its windows itself, it does
+// nothing.
 
 #include <functional>
 #include <memory>

@@ -218,6 +218,14 @@ void UiDriver::ClickWhenShown(const KsChar* title, const KsChar* role, const KsC
   });
 }
 
+void UiDriver::WaitForWindow(const KsChar* title) {
+  KsString wanted(title);
+  Then([wanted] {
+    KsControlsWnd* window = ActiveWindow();
+    return window && window->GetText().Equals(wanted);
+  });
+}
+
 void UiDriver::WaitForText(const KsChar* text) {
   std::u16string wanted(text);
   Then([wanted] {

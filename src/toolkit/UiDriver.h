@@ -71,6 +71,8 @@ class UiDriver {
   void Then(std::function<bool()> step);
   // Waits for an active window with the title, then for its control, and clicks it.
   void ClickWhenShown(const KsChar* title, const KsChar* role, const KsChar* text);
+  // Waits until the active window has the title.
+  void WaitForWindow(const KsChar* title);
   // Waits until the active window's rendering holds the text.
   void WaitForText(const KsChar* text);
   // Runs f at the next idle moment, once.

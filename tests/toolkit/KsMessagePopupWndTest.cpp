@@ -125,4 +125,22 @@ TEST_F(ToolkitTest, DriverGivesUpOnAStepThatNeverHolds) {
   EXPECT_TRUE(driver.IsDone());
 }
 
+// Waiting steps hold the script until the window and the text are there; a
+// second message shown from the first one's answer is answered in turn.
+TEST_F(ToolkitTest, DriverWaitsForWindowsAndTexts) {
+  UiDriver driver;
+  driver.WaitForWindow(u"Question");
+  driver.WaitForText(u"Go on?");
+  driver.ClickWhenShown(u"Question", u"button", u"No");
+  driver.WaitForWindow(u"Sure");
+  driver.ClickWhenShown(u"Sure", u"button", u"Yes");
+  const KsChar* buttons[] = {u"Yes", u"No"};
+  int first = KsMessagePopupWnd::Run(u"Question", u"Go on?", buttons, 2, 0);
+  int second = first == 1 ? KsMessagePopupWnd::Run(u"Sure", u"Really stop?", buttons, 2, 1) : -2;
+  EXPECT_EQ(first, 1);
+  EXPECT_EQ(second, 0);
+  EXPECT_TRUE(driver.IsDone());
+  EXPECT_FALSE(driver.HasFailed());
+}
+
 }  // namespace
