@@ -25,7 +25,8 @@ void KsButtonCtrl::Paint(KsCanvas& canvas) {
   canvas.Fill(client, m_pressed ? KsCanvas::kFrameColor : KsCanvas::kFaceColor);
   canvas.Frame(client, KsCanvas::kFrameColor);
   canvas.SetBold(m_default);
-  RECT inner{client.left + 1, client.top, client.right - 1, client.bottom};
+  int inset = canvas.TextWidth(u" ", 1);  // clear of the frame, whatever the font
+  RECT inner{client.left + inset, client.top, client.right - inset, client.bottom};
   canvas.DrawText(GetText(), inner, DT_CENTER | DT_VCENTER);
 }
 

@@ -60,7 +60,8 @@ void KsPopupBottomButtonsWnd::Paint(KsCanvas& canvas) {
     canvas.Fill(button.rect, KsCanvas::kFaceColor);
     canvas.Frame(button.rect, KsCanvas::kFrameColor);
     canvas.SetBold(button.commandId == 1);
-    RECT inner{button.rect.left + 1, button.rect.top, button.rect.right - 1, button.rect.bottom};
+    int inset = canvas.TextWidth(u" ", 1);  // clear of the frame, whatever the font
+    RECT inner{button.rect.left + inset, button.rect.top, button.rect.right - inset, button.rect.bottom};
     canvas.DrawText(button.text, inner, ks::sys::DT_CENTER | ks::sys::DT_VCENTER);
   }
   canvas.SetBold(false);

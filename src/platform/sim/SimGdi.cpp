@@ -450,11 +450,14 @@ int DrawText(HDC dc, const WCHAR* text, int count, RECT* rect, UINT format) {
   if (format & DT_NOCLIP) clip = CellRange{0, 0, surface->columns, surface->rows};
   LONG y = rect->top;
   if ((format & DT_SINGLELINE) && (format & DT_VCENTER)) y = (rect->top + rect->bottom - kCellHeight) / 2;
+  // Centred and right-aligned text is placed by whole cells within the cells the
+  // rectangle covers, so it sits evenly between frame characters.
+  CellRange span = CellsOf(*rect, *surface);
   for (auto& line : lines) {
-    LONG width = LONG(line.size()) * kCellWidth;
     LONG x = rect->left;
-    if (format & DT_CENTER) x = (rect->left + rect->right - width) / 2;
-    else if (format & DT_RIGHT) x = rect->right - width;
+    int cells = int(line.size());
+    if (format & DT_CENTER) x = LONG(span.left + (span.right - span.left - cells) / 2) * kCellWidth;
+    else if (format & DT_RIGHT) x = LONG(span.right - cells) * kCellWidth;
     // A line shows on the row holding its middle when that row overlaps the
     // rectangle: text placed between two rows still shows on one of them.
     int row = RowOf(y + kCellHeight / 2);
