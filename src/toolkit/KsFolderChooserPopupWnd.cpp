@@ -1,6 +1,7 @@
 #include "toolkit/KsFolderChooserPopupWnd.h"
 
 #include "toolkit/KsSubfolders.h"
+#include "toolkit/KsWindowFrame.h"
 #include "toolkit/KsWndTable.h"
 
 #include "foundation/KsTools.h"
@@ -47,6 +48,7 @@ KsString KsFolderChooserPopupWnd::GetFolder() {
 void KsFolderChooserPopupWnd::GetPreferredSize(int* width, int* height) {
   *width = kWidth;
   *height = kMargin + kRow + kMargin / 2 + kRow + 7 * kRow + BottomRowHeight();
+  KsWindowSizeForClient(this, width, height);
 }
 
 bool KsFolderChooserPopupWnd::CreateContent() {
