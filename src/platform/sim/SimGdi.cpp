@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <utility>
 
 namespace ks::sim::detail {
@@ -54,6 +55,7 @@ struct Gdi {
   std::map<std::uintptr_t, DcState> windowDcs;  // keyed by window handle
   std::map<std::uintptr_t, std::unique_ptr<DcState>> memoryDcs;
   std::map<std::uintptr_t, Surface> surfaces;
+  std::string machine;  // the folder of the machine whose windows these are
 };
 
 Gdi& State() {
@@ -98,8 +100,21 @@ WindowTarget ReadTarget(HDC dc) {
   return target;
 }
 
+// Window handles start again on another machine: what was kept for the old
+// machine's windows must not show through in the new ones.
+void ForgetOtherMachines(Gdi& gdi) {
+  std::string folder = Machine() ? Machine()->folder : std::string();
+  if (folder == gdi.machine) return;
+  gdi.machine = folder;
+  for (auto& [key, state] : gdi.windowDcs)
+    if (state.font) --state.font->selections;
+  gdi.windowDcs.clear();
+  gdi.surfaces.clear();
+}
+
 // The surface of a window context, resized (and blanked) to the window's client size.
 Surface* SurfaceFor(Gdi& gdi, HDC dc, const WindowTarget& target) {
+  ForgetOtherMachines(gdi);
   if (!target.valid) return nullptr;
   if (!gdi.surfaces.count(Key(dc))) {
     // Windows that are gone leave their pictures behind: drop them when a new one starts.
@@ -191,6 +206,7 @@ using namespace detail;
 std::vector<std::vector<SurfaceCell>> ReadSurface(sys::HWND window) {
   Gdi& gdi = State();
   std::lock_guard lock(gdi.mutex);
+  ForgetOtherMachines(gdi);
   std::vector<std::vector<SurfaceCell>> rows;
   auto it = gdi.surfaces.find(Key(window));
   if (it == gdi.surfaces.end()) return rows;
