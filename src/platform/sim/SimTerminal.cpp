@@ -10,16 +10,18 @@ namespace ks::sim {
 
 static_assert(sizeof(termios) <= 128, "room for the saved settings");
 
-SimTerminal::SimTerminal() {
-  m_interactive = ::isatty(STDIN_FILENO) == 1;
+SimTerminal::SimTerminal() : SimTerminal(STDIN_FILENO, STDOUT_FILENO) {}
+
+SimTerminal::SimTerminal(int input, int output) : m_input(input), m_output(output) {
+  m_interactive = ::isatty(m_input) == 1;
   if (!m_interactive) return;
   termios settings{};
-  if (::tcgetattr(STDIN_FILENO, &settings) != 0) return;
+  if (::tcgetattr(m_input, &settings) != 0) return;
   std::memcpy(m_saved, &settings, sizeof settings);
   settings.c_lflag &= ~tcflag_t(ICANON | ECHO);
   settings.c_cc[VMIN] = 1;
   settings.c_cc[VTIME] = 0;
-  m_restore = ::tcsetattr(STDIN_FILENO, TCSANOW, &settings) == 0;
+  m_restore = ::tcsetattr(m_input, TCSANOW, &settings) == 0;
   Write("\x1b[?25l");  // no cursor over the picture
 }
 
@@ -29,15 +31,15 @@ SimTerminal::~SimTerminal() {
   if (m_restore) {
     termios settings{};
     std::memcpy(&settings, m_saved, sizeof settings);
-    ::tcsetattr(STDIN_FILENO, TCSANOW, &settings);
+    ::tcsetattr(m_input, TCSANOW, &settings);
   }
 }
 
 int SimTerminal::ReadByte(int timeoutMs) {
-  pollfd input{STDIN_FILENO, POLLIN, 0};
+  pollfd input{m_input, POLLIN, 0};
   if (::poll(&input, 1, timeoutMs) <= 0) return kNone;
   unsigned char byte = 0;
-  return ::read(STDIN_FILENO, &byte, 1) == 1 ? int(byte) : kNone;
+  return ::read(m_input, &byte, 1) == 1 ? int(byte) : kNone;
 }
 
 int SimTerminal::ReadKey(int timeoutMs) {
@@ -79,7 +81,7 @@ int SimTerminal::ReadKey(int timeoutMs) {
 void SimTerminal::Write(const std::string& utf8) {
   std::size_t done = 0;
   while (done < utf8.size()) {
-    ssize_t written = ::write(STDOUT_FILENO, utf8.data() + done, utf8.size() - done);
+    ssize_t written = ::write(m_output, utf8.data() + done, utf8.size() - done);
     if (written <= 0) return;
     done += std::size_t(written);
   }

@@ -26,7 +26,10 @@ class SimTerminal {
     kDelete,
   };
 
+  // Standard input and output.
   SimTerminal();
+  // Keys read from input, text written to output (file descriptors the caller keeps).
+  SimTerminal(int input, int output);
   ~SimTerminal();
   SimTerminal(const SimTerminal&) = delete;
   SimTerminal& operator=(const SimTerminal&) = delete;
@@ -40,6 +43,8 @@ class SimTerminal {
  private:
   int ReadByte(int timeoutMs);
 
+  int m_input;
+  int m_output;
   bool m_interactive = false;
   bool m_restore = false;
   unsigned char m_saved[128] = {};  // the terminal's settings before (a struct termios)
