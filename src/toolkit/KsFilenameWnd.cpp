@@ -1,6 +1,5 @@
 #include "toolkit/KsFilenameWnd.h"
 
-#include "toolkit/KsSubfolders.h"
 #include "toolkit/KsWndDeleteProbe.h"
 
 #include <algorithm>
@@ -13,22 +12,6 @@ namespace {
 
 constexpr int kButtonWidth = 75;
 constexpr int kSpacing = 6;
-
-bool IsDigit(KsChar c) { return c >= u'0' && c <= u'9'; }
-
-// Texts that name something other than a plain folder path.
-bool IsSpecialPath(const KsString& text) {
-  if (text.GetLength() >= 14 && text.StartsWith(u"(0x", false) && text[11] == u')' && text[12] == u':' &&
-      text[13] == u'\\')
-    return true;  // a drive named by its volume serial number
-  if (text.Find(u"://") >= 0) return true;
-  if (text.GetLength() >= 3 && text[0] == u'(' && IsDigit(text[1])) {
-    int i = 1;
-    while (i < text.GetLength() && IsDigit(text[i])) ++i;
-    if (i < text.GetLength() && text[i] == u':') return true;
-  }
-  return text.StartsWith(u"<XMLPH version=", false);
-}
 
 }  // namespace
 
@@ -64,23 +47,9 @@ bool KsFilenameWnd::OnSize(int, int width, int height) {
   return false;
 }
 
-KsString KsFilenameWnd::NormalizeFolder(const KsString& text) {
-  int length = text.GetLength();
-  if (length == 0 || text.Equals(u"\\\\")) return text;
-  int trailing = 0;
-  while (trailing < length && text[length - 1 - trailing] == u'\\') ++trailing;
-  if (trailing == 1) return text;
-  if (trailing == 0) {
-    KsString folder = text;
-    folder += u'\\';
-    return folder;
-  }
-  return text.Left(length - trailing + 1);
-}
-
 KsString KsFilenameWnd::GetText() {
   if (!m_edit) return m_value.GetFileName();
-  KsString text = NormalizeFolder(m_edit->GetText());
+  KsString text = KsFilenameRules::NormalizeFolder(m_edit->GetText());
   if (!text.Equals(m_value.GetFileName())) m_value.Set(text);
   return text;
 }
@@ -90,16 +59,18 @@ bool KsFilenameWnd::SetText(const KsChar* text) {
   return m_edit ? m_edit->SetText(text ? text : u"") : KsControlWnd::SetText(text);
 }
 
+void KsFilenameWnd::SetExcludedExtensions(const std::vector<KsString>& extensions) {
+  m_excludedExtensions.RemoveAll();
+  for (const KsString& extension : extensions) m_excludedExtensions.Add(extension);
+}
+
 void KsFilenameWnd::Browse() {
-  KsString folder = GetText();
-  IKsTools* tools = KsToolsRoot();
-  IKsMessageService* messages = tools ? tools->GetMessageService() : nullptr;
-  if (!messages) {
-    KsLog(1, u"Folder", u"No message service: Browse shows nothing\n");
+  if (!KsToolsRoot() || !KsToolsRoot()->GetMessageService()) {
+    KsLog(kKsLogWarning, u"Folder", u"No message service: Browse shows nothing");
     return;
   }
   KsWndDeleteProbe probe(this);
-  KsString chosen = messages->ChooseFolder(KsTranslate(u"Select Path"), folder);
+  KsString chosen = KsFilenameRules::ChooseFolder(GetText());
   if (probe.IsDeleted() || chosen.IsEmpty()) return;
   // Shown as chosen; the next read adds the trailing backslash.
   m_value.Set(chosen);
@@ -107,12 +78,8 @@ void KsFilenameWnd::Browse() {
 }
 
 std::vector<KsString> KsFilenameWnd::Suggestions(const KsString& typed) {
-  int last = typed.ReverseFindChar(u'\\');
-  if (typed.IsEmpty() || last <= 0 || IsSpecialPath(typed)) return {};
-  for (const KsString& extension : m_excludedExtensions)
-    if (typed.FindNoCase(extension) >= 0) return {};
-  bool network = typed.GetLength() >= 2 && typed[0] == u'\\' && typed[1] == u'\\';
-  bool drive = typed.GetLength() >= 3 && typed[1] == u':' && typed[2] == u'\\';
-  if (!network && !drive) return {};
-  return KsListSubfolders(typed.Left(last + 1));
+  KsStringArray found = KsFilenameRules::FolderSuggestions(typed, m_excludedExtensions);
+  std::vector<KsString> suggestions;
+  for (int i = 0; i < found.GetSize(); ++i) suggestions.push_back(found[i]);
+  return suggestions;
 }

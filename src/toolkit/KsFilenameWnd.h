@@ -8,6 +8,7 @@
 
 #include "toolkit/KsButtonCtrl.h"
 #include "toolkit/KsEditCtrl.h"
+#include "toolkit/KsFilenameRules.h"
 
 #include "config/KsFileName.h"
 
@@ -18,7 +19,7 @@ class KsFilenameEdit;
 
 class KsFilenameWnd : public KsControlWnd {
  public:
-  static constexpr int kFolderKind = 3;
+  static constexpr int kFolderKind = KsFilenameRules::kFolderKind;
   static constexpr int kBrowseId = 1;  // the button's command, handled inside the field
 
   KsFilenameWnd();
@@ -36,9 +37,7 @@ class KsFilenameWnd : public KsControlWnd {
   // Subfolders of the typed text's folder part, each with a trailing backslash.
   std::vector<KsString> Suggestions(const KsString& typed);
   // File extensions (with the dot) that mark a text as product data, never suggested for.
-  void SetExcludedExtensions(std::vector<KsString> extensions) { m_excludedExtensions = std::move(extensions); }
-
-  static KsString NormalizeFolder(const KsString& text);
+  void SetExcludedExtensions(const std::vector<KsString>& extensions);
 
   KsFilenameEdit* GetEdit() { return m_edit.get(); }
   KsButtonCtrl* GetBrowseButton() { return m_browse.get(); }
@@ -50,7 +49,7 @@ class KsFilenameWnd : public KsControlWnd {
   int m_kind = kFolderKind;
   KsFileName m_value;
   KsString m_filter;
-  std::vector<KsString> m_excludedExtensions;
+  KsStringArray m_excludedExtensions;
   std::unique_ptr<KsFilenameEdit> m_edit;
   std::unique_ptr<KsButtonCtrl> m_browse;
 };
