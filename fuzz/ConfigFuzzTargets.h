@@ -14,6 +14,7 @@
 #include "config/KsPropertyMap.h"
 #include "config/KsXmlDocument.h"
 #include "foundation/KsString.h"
+#include "foundation/KsUtf8Decoder.h"
 
 namespace ks::fuzz {
 
@@ -57,8 +58,8 @@ inline bool FuzzXml(const std::uint8_t* data, std::size_t size) {
     document.SetDocument(KsString(std::u16string_view(units)));
   } else {
     document.SetDocumentBytes(body, static_cast<int>(bodySize));
-    KsString decoded;  // the document's own decoding must agree with DecodeText
-    decoded.DecodeText(body, static_cast<int>(bodySize), kKsEncodingDetect);
+    KsString decoded;  // the one-pass decoding must agree with the per-byte path
+    KsDecodeTextPerByte(decoded, body, static_cast<int>(bodySize), kKsEncodingDetect);
     if (decoded != document.GetDocument()) return false;
   }
   // A problem always means not well formed (the reverse need not hold: a stray

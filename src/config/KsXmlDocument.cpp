@@ -138,67 +138,6 @@ KsString EscapeForXml(const KsChar* text, bool attribute) {
   return escaped;
 }
 
-bool IsContinuation(unsigned char byte) noexcept { return (byte & 0xC0) == 0x80; }
-
-// The common case of a document's bytes in one pass: no byte-order mark, no 0
-// byte before the trailing ones, and every byte above 0x7F starting a valid two-
-// or three-byte sequence (or a UTF-8 byte-order mark, after which nothing is
-// checked). The result equals DecodeText's with detection: that is UTF-8 when a
-// sequence was seen, and the ANSI code page otherwise, which maps ASCII to
-// itself. False when the bytes need DecodeText's other paths.
-bool DecodeCommonUtf8(const unsigned char* bytes, int count, KsString& text) {
-  if (count >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) return false;
-  const bool byteOrderMark = count >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF;
-  int read = byteOrderMark ? 3 : 0;
-  int end = count;
-  while (end > read && bytes[end - 1] == 0) --end;
-  KsChar* out = text.BeginEdit(end - read, true, false);
-  int written = 0;
-  while (read < end) {
-#if defined(__SSE2__)
-    while (end - read >= 16) {
-      const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + read));
-      const __m128i zero = _mm_setzero_si128();
-      const int special = _mm_movemask_epi8(chunk) | _mm_movemask_epi8(_mm_cmpeq_epi8(chunk, zero));
-      // The whole chunk is widened (there is room: never more units than bytes);
-      // only its ASCII prefix counts when something else follows.
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + written), _mm_unpacklo_epi8(chunk, zero));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + written + 8), _mm_unpackhi_epi8(chunk, zero));
-      const int ascii = special == 0 ? 16 : __builtin_ctz(static_cast<unsigned>(special));
-      read += ascii;
-      written += ascii;
-      if (ascii < 16) break;
-    }
-    if (read >= end) break;
-#endif
-    const unsigned char lead = bytes[read];
-    if (lead == 0) {
-      if (byteOrderMark) break;  // UTF-8 decoding stops at a 0 byte
-      text.EndEdit(0);
-      return false;  // UTF-16 or UTF-32 without a byte-order mark
-    }
-    if (lead < 0x80) {
-      out[written++] = lead;
-      ++read;
-    } else if ((lead & 0xE0) == 0xC0 && read + 1 < end && IsContinuation(bytes[read + 1])) {
-      out[written++] = static_cast<KsChar>(((lead & 0x1F) << 6) | (bytes[read + 1] & 0x3F));
-      read += 2;
-    } else if (lead >= 0xE0 && read + 2 < end && IsContinuation(bytes[read + 1]) && IsContinuation(bytes[read + 2])) {
-      out[written++] =
-          static_cast<KsChar>(((lead & 0x0F) << 12) | ((bytes[read + 1] & 0x3F) << 6) | (bytes[read + 2] & 0x3F));
-      read += 3;
-    } else if (byteOrderMark) {
-      out[written++] = lead;
-      ++read;
-    } else {
-      text.EndEdit(0);
-      return false;  // not UTF-8: the ANSI code page decodes it
-    }
-  }
-  text.EndEdit(written);
-  return true;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -452,10 +391,7 @@ bool KsXmlDocument::SetDocument(const KsString& text) {
 
 bool KsXmlDocument::SetDocumentBytes(const void* bytes, int count) {
   KsString text;
-  if (bytes == nullptr || count <= 0 ||
-      !DecodeCommonUtf8(static_cast<const unsigned char*>(bytes), count, text)) {
-    text.DecodeText(bytes, count, kKsEncodingDetect);
-  }
+  text.DecodeText(bytes, count, kKsEncodingDetect);
   return SetDocument(text);
 }
 
