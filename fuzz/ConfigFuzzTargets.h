@@ -79,6 +79,15 @@ inline bool FuzzXml(const std::uint8_t* data, std::size_t size) {
   }
   document.GetPathData(u"/*/Section/Key");
   document.ResetPosition();
+  // Node by node through the top level and into each element met, which must end.
+  for (int nodes = 0; nodes < 4096; ++nodes) {
+    if (!document.FindNextNode(mode & 2 ? ~0 : ~KsXmlDocument::kWhitespaceNode)) {
+      if (!document.EnterElement() || !document.FindNextNode()) break;
+    }
+    document.GetNodeName();
+    document.GetData();
+  }
+  document.ResetPosition();
   while (document.FindNext(u"//*") && ++steps < 256) document.GetAttribute(u"a");
 
   if (mode & 2) {

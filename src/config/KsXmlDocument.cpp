@@ -423,6 +423,7 @@ bool KsXmlDocument::IsWellFormed() const noexcept {
 
 void KsXmlDocument::ResetTable(int textLength) {
   m_parent = m_element = m_child = 0;
+  m_node = Node{};
   const std::uint32_t wanted = static_cast<std::uint32_t>(textLength) / 64 + 8;
   m_firstSegmentCapacity = std::min(wanted, kSegmentSize);
   m_segments.clear();
@@ -597,7 +598,39 @@ KsString KsXmlDocument::DataOf(Index index) const {
   return data;
 }
 
-KsString KsXmlDocument::GetData() const { return m_element == 0 ? KsString() : DataOf(m_element); }
+KsString KsXmlDocument::GetData() const {
+  if (m_node.kind == 0) return m_element == 0 ? KsString() : DataOf(m_element);
+  const KsChar* p = m_text.Chars() + m_node.offset;
+  const KsChar* end = p + m_node.length;
+  // The inner text runs from after the opening to before the closing, which an
+  // unterminated node lacks.
+  auto inner = [&](int open, std::u16string_view close) {
+    const KsChar* innerEnd = end;
+    if (end - p >= open + static_cast<int>(close.size()) &&
+        std::u16string_view(end - close.size(), close.size()) == close) {
+      innerEnd = end - close.size();
+    }
+    return p + open <= innerEnd ? KsString(p + open, static_cast<int>(innerEnd - p - open)) : KsString();
+  };
+  switch (m_node.kind) {
+    case kTextNode:
+    case kWhitespaceNode:
+      return Unescape(p, m_node.length);
+    case kCDataNode:
+      return inner(9, u"]]>");
+    case kCommentNode:
+      return inner(4, u"-->");
+    case kProcessingInstructionNode: {
+      // After the target and the blanks that follow it.
+      int open = 2;
+      while (p + open < end && !IsBlank(p[open]) && p[open] != u'?') ++open;
+      while (p + open < end && IsBlank(p[open])) ++open;
+      return inner(open, u"?>");
+    }
+    default:
+      return KsString();
+  }
+}
 
 KsString KsXmlDocument::GetChildData(const KsChar* name) {
   if (!FindChild(name, true)) return KsString();
@@ -611,6 +644,35 @@ KsString KsXmlDocument::GetPathData(const KsChar* path) {
 }
 
 KsString KsXmlDocument::GetNodeName() const {
+  if (m_node.kind != 0) {
+    const KsChar* p = m_text.Chars() + m_node.offset;
+    const KsChar* end = p + m_node.length;
+    int skip = 0;
+    switch (m_node.kind) {
+      case kTextNode:
+      case kWhitespaceNode:
+        return KsString(u"#text");
+      case kCDataNode:
+        return KsString(u"#cdata-section");
+      case kCommentNode:
+        return KsString(u"#comment");
+      case kProcessingInstructionNode:
+      case kLoneEndTagNode:
+        skip = 2;
+        break;
+      case kDocumentTypeNode:
+        skip = 9;  // "<!DOCTYPE", then blanks
+        while (p + skip < end && IsBlank(p[skip])) ++skip;
+        break;
+      default:
+        return KsString();
+    }
+    if (p + skip >= end) return KsString();
+    const KsChar* name = p + skip;
+    const KsChar* nameEnd = name;
+    while (nameEnd < end && !IsBlank(*nameEnd) && *nameEnd != u'>' && *nameEnd != u'?' && *nameEnd != u'[') ++nameEnd;
+    return KsString(name, static_cast<int>(nameEnd - name));
+  }
   if (m_element == 0) return KsString();
   return KsString(m_text.Chars() + At(m_element).start + 1, NameLength(m_element));
 }
@@ -863,6 +925,7 @@ bool KsXmlDocument::FindNext(const KsChar* path) {
   m_element = match;
   m_parent = At(match).parent;
   m_child = 0;
+  m_node = Node{};
   return true;
 }
 
@@ -873,6 +936,7 @@ bool KsXmlDocument::FindChild(const KsChar* path, bool reset) {
   m_child = match;
   m_element = At(match).parent;
   m_parent = m_element == 0 ? 0 : At(m_element).parent;
+  m_node = Node{};
   return true;
 }
 
@@ -881,6 +945,7 @@ bool KsXmlDocument::EnterElement() {
   m_parent = m_element;
   m_element = m_child;
   m_child = 0;
+  m_node = Node{};
   return true;
 }
 
@@ -889,15 +954,114 @@ bool KsXmlDocument::LeaveElement() {
   m_child = m_element;
   m_element = m_parent;
   m_parent = At(m_parent).parent;
+  m_node = Node{};
   return true;
 }
 
-void KsXmlDocument::ResetPosition() noexcept { m_parent = m_element = m_child = 0; }
+void KsXmlDocument::ResetPosition() noexcept {
+  m_parent = m_element = m_child = 0;
+  m_node = Node{};
+}
+
+void KsXmlDocument::ContentRange(Index parent, int& begin, int& end) const noexcept {
+  if (parent == 0) {
+    begin = 0;
+    end = m_text.GetLength();
+    return;
+  }
+  const Element& element = At(parent);
+  begin = element.start + element.startTagLength;
+  end = std::max(begin, element.start + element.length - element.endTagLength);
+}
+
+// The node at offset (before end). nextElement is the parent's next child element;
+// a start tag anywhere else is markup the parser did not record.
+KsXmlDocument::Node KsXmlDocument::ScanNode(int offset, int end, Index nextElement) const noexcept {
+  const KsChar* text = m_text.Chars();
+  const KsChar* p = text + offset;
+  const KsChar* stop = text + end;
+  auto upTo = [&](const KsChar* close, int closeLength, int kind) {
+    const int length = close != nullptr ? static_cast<int>(close - p) + closeLength : end - offset;
+    return Node{kind, offset, length};
+  };
+  if (*p != u'<') {
+    const KsChar* lt = FindUnit(p, stop, u'<');
+    const KsChar* textEnd = lt != nullptr ? lt : stop;
+    const bool blank = std::all_of(p, textEnd, IsBlank);
+    return Node{blank ? kWhitespaceNode : kTextNode, offset, static_cast<int>(textEnd - p)};
+  }
+  const std::u16string_view rest(p, static_cast<size_t>(stop - p));
+  if (nextElement != 0 && At(nextElement).start == offset) {
+    return Node{kElementNode, offset, std::min(At(nextElement).length, end - offset)};
+  }
+  if (rest.starts_with(u"<!--")) return upTo(FindTriple(p + 4, stop, u'-', u'-', u'>'), 3, kCommentNode);
+  if (rest.starts_with(u"<![C")) return upTo(FindTriple(p + 4, stop, u']', u']', u'>'), 3, kCDataNode);
+  if (rest.starts_with(u"<?")) {
+    const KsChar* close = p + 2;
+    while (close + 1 < stop && !(close[0] == u'?' && close[1] == u'>')) ++close;
+    return upTo(close + 1 < stop ? close : nullptr, 2, kProcessingInstructionNode);
+  }
+  if (rest.starts_with(u"<!D")) {
+    for (const KsChar* q = p + 3; q < stop; ++q) {
+      if (*q == u'>') return upTo(q, 1, kDocumentTypeNode);
+      if (*q == u'[') {
+        q = FindUnit(q + 1, stop, u']');
+        if (q == nullptr) break;
+      }
+    }
+    return upTo(nullptr, 0, kDocumentTypeNode);
+  }
+  const int kind = rest.starts_with(u"</") ? kLoneEndTagNode : kErrorNode;
+  return upTo(FindUnit(p + 1, stop, u'>'), 1, kind);
+}
+
+bool KsXmlDocument::FindNextNode(int kinds) {
+  int begin = 0;
+  int end = 0;
+  ContentRange(m_parent, begin, end);
+  int offset = begin;
+  if (m_node.kind != 0) {
+    offset = m_node.offset + m_node.length;
+  } else if (m_element != 0) {
+    offset = At(m_element).start + At(m_element).length;
+  }
+  Index nextElement = m_element != 0 ? At(m_element).nextSibling : At(m_parent).firstChild;
+  for (; offset < end;) {
+    const Node node = ScanNode(offset, end, nextElement);
+    if (node.kind == kElementNode) {
+      if (kinds & kElementNode) {
+        m_element = nextElement;
+        m_child = 0;
+        m_node = Node{};
+        return true;
+      }
+      nextElement = At(nextElement).nextSibling;
+    } else if (node.kind == kErrorNode ? kinds == ~0 : (kinds & node.kind) != 0) {
+      // Elements passed over become the current element: reads after the node go on from there.
+      Index passed = m_element != 0 ? At(m_element).nextSibling : At(m_parent).firstChild;
+      while (passed != 0 && passed != nextElement) {
+        m_element = passed;
+        passed = At(passed).nextSibling;
+      }
+      m_child = 0;
+      m_node = node;
+      return true;
+    }
+    offset = node.offset + std::max(node.length, 1);
+  }
+  return false;
+}
+
+int KsXmlDocument::GetNodeKind() const noexcept {
+  if (m_node.kind != 0) return m_node.kind;
+  return m_element != 0 ? kElementNode : 0;
+}
 
 // ---------------------------------------------------------------------------
 // Writing
 
 void KsXmlDocument::ReplaceText(int offset, int removeCount, const KsString& text, Index innermost) {
+  m_node = Node{};
   const int oldLength = m_text.GetLength();
   const int insertCount = text.GetLength();
   const int delta = insertCount - removeCount;
