@@ -112,6 +112,14 @@ const KsChar* FindTriple(const KsChar* from, const KsChar* end, KsChar a, KsChar
   return nullptr;
 }
 
+// Names are short: a plain loop beats a call to memcmp.
+bool SameUnits(const KsChar* a, const KsChar* b, int length) noexcept {
+  for (int i = 0; i < length; ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
 bool EqualsNoCase(const KsChar* a, const KsChar* b, int length) noexcept {
   const KsStringGlobals& globals = KsStringGlobals::Instance();
   for (int i = 0; i < length; ++i) {
@@ -164,6 +172,34 @@ KsString EscapeForXml(const KsChar* text, bool attribute) {
 }
 
 }  // namespace
+
+// The parser's two steps per element, here so that they are inlined into it.
+inline KsXmlDocument::Index KsXmlDocument::NewRecord() {
+  const std::uint32_t ordinal = m_recordCount;
+  if (ordinal == m_firstSegmentCapacity || (ordinal & (kSegmentSize - 1)) == 0) GrowTable(ordinal);
+  ++m_recordCount;
+  const Index index = IndexOfOrdinal(ordinal);
+  At(index) = Element{0, 0, 0, 0, 0, 0, 0, 0, 0};
+  return index;
+}
+
+inline void KsXmlDocument::AppendChild(Index parent, Index child) noexcept {
+  Element& record = At(child);
+  record.parent = parent;
+  record.nextSibling = 0;
+  Element& parentRecord = At(parent);
+  if (parentRecord.firstChild == 0) {
+    parentRecord.firstChild = child;
+    record.flags |= kFirstChild;
+    record.previousSibling = child;
+    return;
+  }
+  Element& first = At(parentRecord.firstChild);
+  const Index last = first.previousSibling;
+  At(last).nextSibling = child;
+  record.previousSibling = last;
+  first.previousSibling = child;
+}
 
 // ---------------------------------------------------------------------------
 // Parsing
@@ -274,9 +310,7 @@ class KsXmlDocument::Parser {
       const OpenElement& open = m_open.back();
       Element& element = m_document.At(open.index);
       const KsChar* after = nameStart + open.nameLength;
-      if (after < m_end && *after == u'>' &&
-          std::memcmp(nameStart, m_begin + element.start + 1, sizeof(KsChar) * static_cast<size_t>(open.nameLength)) ==
-              0) {
+      if (after < m_end && *after == u'>' && SameUnits(nameStart, m_begin + element.start + 1, open.nameLength)) {
         element.length = static_cast<int>(after + 1 - m_begin) - element.start;
         element.endTagLength = static_cast<int>(after + 1 - lt);
         m_open.pop_back();
@@ -432,8 +466,7 @@ void KsXmlDocument::ResetTable(int textLength) {
   At(0) = Element{0, textLength, 0, 0, 0, 0, 0, 0, 0};
 }
 
-KsXmlDocument::Index KsXmlDocument::NewRecord() {
-  const std::uint32_t ordinal = m_recordCount;
+void KsXmlDocument::GrowTable(std::uint32_t ordinal) {
   if (ordinal == m_firstSegmentCapacity && m_firstSegmentCapacity < kSegmentSize) {
     // The first segment grows by half until it is a whole segment.
     const std::uint32_t grown = std::min(kSegmentSize, m_firstSegmentCapacity + m_firstSegmentCapacity / 2 + 1);
@@ -445,33 +478,11 @@ KsXmlDocument::Index KsXmlDocument::NewRecord() {
   } else if (ordinal >= kSegmentSize && ordinal % kSegmentSize == 0) {
     m_segments.push_back(AllocateSegment(kSegmentSize));
   }
-  ++m_recordCount;
-  const Index index = IndexOfOrdinal(ordinal);
-  At(index) = Element{0, 0, 0, 0, 0, 0, 0, 0, 0};
-  return index;
 }
 
 KsXmlDocument::Index KsXmlDocument::LastChild(Index parent) const noexcept {
   const Index first = At(parent).firstChild;
   return first == 0 ? 0 : At(first).previousSibling;
-}
-
-void KsXmlDocument::AppendChild(Index parent, Index child) noexcept {
-  Element& record = At(child);
-  record.parent = parent;
-  record.nextSibling = 0;
-  Element& parentRecord = At(parent);
-  if (parentRecord.firstChild == 0) {
-    parentRecord.firstChild = child;
-    record.flags |= kFirstChild;
-    record.previousSibling = child;
-    return;
-  }
-  Element& first = At(parentRecord.firstChild);
-  const Index last = first.previousSibling;
-  At(last).nextSibling = child;
-  record.previousSibling = last;
-  first.previousSibling = child;
 }
 
 void KsXmlDocument::SetProblem(const KsString& message) {

@@ -147,6 +147,7 @@ class KsXmlDocument {
   void Parse();
   void ResetTable(int textLength);
   Index NewRecord();
+  void GrowTable(std::uint32_t ordinal);
   void AppendChild(Index parent, Index child) noexcept;
   Index LastChild(Index parent) const noexcept;
   void SetProblem(const KsString& message);
