@@ -60,7 +60,7 @@ inline bool FuzzXml(const std::uint8_t* data, std::size_t size) {
     document.SetDocumentBytes(body, static_cast<int>(bodySize));
     KsString decoded;  // the one-pass decoding must agree with the per-byte path
     KsDecodeTextPerByte(decoded, body, static_cast<int>(bodySize), kKsEncodingDetect);
-    if (decoded != document.GetDocument()) return false;
+    if (decoded.View() != document.GetDocument().View()) return false;
   }
   // A problem always means not well formed (the reverse need not hold: a stray
   // "<!ELEMENT" is malformed without a message).

@@ -32,7 +32,7 @@ inline bool FuzzDecodeText(const std::uint8_t* data, std::size_t size) {
   if (text.GetLength() > 2 * count) return false;
   KsString perByte;  // the one-pass UTF-8 decoder must agree with the per-byte path
   KsDecodeTextPerByte(perByte, bytes, count, encoding);
-  if (!(perByte == text)) return false;
+  if (perByte.View() != text.View()) return false;
 
   KsString other;
   other.FromUtf8(bytes, count);

@@ -250,14 +250,20 @@ int KsDecodeUtf8(const unsigned char* bytes, int count, KsChar* out, int maxUnit
     const unsigned char lead = bytes[read];
     // The continuation tests stop at a 0 byte, so nothing past a terminator
     // is read even when count is larger than the text.
+    // An overlong sequence for 0 (C0 80, E0 80 80) ends the text like a 0 byte:
+    // a 0 unit inside the text would cut it short wherever it is read up to a 0.
     if ((lead & 0xE0) == 0xC0 && read + 1 < count && IsContinuation(bytes[read + 1])) {
-      out[written++] = static_cast<KsChar>(((lead & 0x1F) << 6) | (bytes[read + 1] & 0x3F));
+      const KsChar unit = static_cast<KsChar>(((lead & 0x1F) << 6) | (bytes[read + 1] & 0x3F));
+      if (unit == 0) break;
+      out[written++] = unit;
       read += 2;
     } else if (lead >= 0xE0 && read + 2 < count && IsContinuation(bytes[read + 1]) &&
                IsContinuation(bytes[read + 2])) {
       // Lead bytes F0 and above keep only the low 16 bits, like E0 to EF.
-      out[written++] =
+      const KsChar unit =
           static_cast<KsChar>(((lead & 0x0F) << 12) | ((bytes[read + 1] & 0x3F) << 6) | (bytes[read + 2] & 0x3F));
+      if (unit == 0) break;
+      out[written++] = unit;
       read += 3;
     } else {
       out[written++] = lead;

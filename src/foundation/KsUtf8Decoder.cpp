@@ -48,13 +48,19 @@ int KsDecodeUtf8OnePass(const unsigned char* bytes, int count, KsChar* out, bool
       break;
     }
     // Continuation bytes are never 0, so a sequence cannot run past a terminator.
+    // An overlong sequence for 0 ends the text as a 0 byte does (KsDecodeUtf8); with
+    // detection the bytes after it still decide the encoding, so the per-byte path does.
     if ((lead & 0xE0) == 0xC0 && read + 1 < end && IsContinuation(bytes[read + 1])) {
-      out[written++] = static_cast<KsChar>(((lead & 0x1F) << 6) | (bytes[read + 1] & 0x3F));
+      const KsChar unit = static_cast<KsChar>(((lead & 0x1F) << 6) | (bytes[read + 1] & 0x3F));
+      if (unit == 0) return strict ? -1 : written;
+      out[written++] = unit;
       read += 2;
     } else if (lead >= 0xE0 && read + 2 < end && IsContinuation(bytes[read + 1]) && IsContinuation(bytes[read + 2])) {
       // Lead bytes F0 and above keep only the low 16 bits, like E0 to EF.
-      out[written++] =
+      const KsChar unit =
           static_cast<KsChar>(((lead & 0x0F) << 12) | ((bytes[read + 1] & 0x3F) << 6) | (bytes[read + 2] & 0x3F));
+      if (unit == 0) return strict ? -1 : written;
+      out[written++] = unit;
       read += 3;
     } else if (strict) {
       return -1;  // not UTF-8: detection gives the ANSI code page

@@ -12,9 +12,10 @@
 
 // Decodes bytes into out, which has room for count units (never more units than
 // bytes). strict (detection without a byte-order mark): trailing 0 bytes are
-// ignored, and any other 0 byte or any byte of 0x80 and above that starts no
-// valid sequence gives -1. Otherwise decoding stops at the first 0 byte and a byte
-// that starts no sequence stands for itself. Returns the units written, or -1.
+// ignored, and any other 0 byte, a sequence that decodes to 0, or any byte of 0x80
+// and above that starts no valid sequence gives -1. Otherwise decoding stops at the
+// first 0 byte or 0 sequence, and a byte that starts no sequence stands for itself.
+// Returns the units written, or -1.
 int KsDecodeUtf8OnePass(const unsigned char* bytes, int count, KsChar* out, bool strict) noexcept;
 
 // DecodeText as it is without the one-pass decoder: detection scans the bytes, then

@@ -20,7 +20,8 @@ std::string Bytes(std::initializer_list<int> values) {
 
 // Decoding takes 110xxxxx 10xxxxxx and (E0 or above) 10xxxxxx 10xxxxxx as one
 // unit each (the low 16 bits); any other byte, including the start of a cut
-// sequence, is the unit of its value. A 0 byte or the count ends the text.
+// sequence, is the unit of its value. A 0 byte, a sequence that decodes to 0, or
+// the count ends the text.
 TEST(KsStringUtf8, Decoding) {
   struct Case {
     std::string bytes;
@@ -40,6 +41,8 @@ TEST(KsStringUtf8, Decoding) {
       {Bytes({0xC3, 0xA9}), 1, u"\x00C3"},  // the count cuts the sequence
       {Bytes({0xE2, 0x82, 0xAC}), 2, u"\x00E2\x0082"},
       {std::string("A\0B", 3), 3, u"A"},
+      {Bytes({0x41, 0xC0, 0x80, 0x42}), -1, u"A"},        // an overlong 0 ends the text too
+      {Bytes({0x41, 0xE0, 0x80, 0x80, 0x42}), -1, u"A"},
       {"ABC", 2, u"AB"},
       {"", -1, u""},
   };
@@ -233,6 +236,7 @@ TEST(KsStringDecodeText, OnePassEqualsPerByte) {
       "\xFF\xFE<\0r\0/\0>\0",                                           // UTF-16 with a mark
       ascii.substr(0, 31) + "\xC3",                                     // a sequence cut by the end
       std::string(1, '\0') + ascii,
+      ascii + "\xC0\x80" + ascii,  // an overlong 0 ends the text
   };
   const std::string specials[] = {"\xC3\xA9", "\xE2\x82\xAC", "\xE9", std::string(1, '\0'), "\x7F"};
   for (const std::string& special : specials) {
@@ -258,8 +262,8 @@ TEST(KsStringDecodeText, OnePassEqualsPerByte) {
 
 // The same on random mixes of ASCII, sequences, invalid bytes and zeros.
 TEST(KsStringDecodeText, OnePassEqualsPerByteOnRandomBytes) {
-  static const char* const kPieces[] = {"abcdefgh", "x", "\xC3\xA9", "\xE2\x82\xAC", "\xEF\xBB\xBF", "\xE9", "\x80",
-                                        "\xF0\x9F\x8E\xB5", "\xC3"};
+  static const char* const kPieces[] = {"abcdefgh", "x",     "\xC3\xA9",         "\xE2\x82\xAC", "\xEF\xBB\xBF",
+                                        "\xE9",     "\x80", "\xF0\x9F\x8E\xB5", "\xC3",         "\xC0\x80"};
   std::mt19937 random(7);
   for (int round = 0; round < 2000; ++round) {
     std::string bytes;
@@ -272,7 +276,7 @@ TEST(KsStringDecodeText, OnePassEqualsPerByteOnRandomBytes) {
       } else if (pick == 63 && round % 4 == 0) {
         bytes += '\0';
       } else {
-        bytes += kPieces[2 + pick % 7];
+        bytes += kPieces[2 + pick % 8];
       }
     }
     for (int encoding : {kKsEncodingDetect, kKsEncodingUtf8, kKsEncodingUtf8Bom}) {
