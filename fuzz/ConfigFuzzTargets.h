@@ -14,6 +14,7 @@
 #include "config/KsPropertyMap.h"
 #include "config/KsXmlDocument.h"
 #include "foundation/KsString.h"
+#include "foundation/KsUtf8Decoder.h"
 
 namespace ks::fuzz {
 
@@ -57,9 +58,9 @@ inline bool FuzzXml(const std::uint8_t* data, std::size_t size) {
     document.SetDocument(KsString(std::u16string_view(units)));
   } else {
     document.SetDocumentBytes(body, static_cast<int>(bodySize));
-    KsString decoded;  // the document's own decoding must agree with DecodeText
-    decoded.DecodeText(body, static_cast<int>(bodySize), kKsEncodingDetect);
-    if (decoded != document.GetDocument()) return false;
+    KsString decoded;  // the one-pass decoding must agree with the per-byte path
+    KsDecodeTextPerByte(decoded, body, static_cast<int>(bodySize), kKsEncodingDetect);
+    if (decoded.View() != document.GetDocument().View()) return false;
   }
   // A problem always means not well formed (the reverse need not hold: a stray
   // "<!ELEMENT" is malformed without a message).
@@ -77,6 +78,15 @@ inline bool FuzzXml(const std::uint8_t* data, std::size_t size) {
     }
   }
   document.GetPathData(u"/*/Section/Key");
+  document.ResetPosition();
+  // Node by node through the top level and into each element met, which must end.
+  for (int nodes = 0; nodes < 4096; ++nodes) {
+    if (!document.FindNextNode(mode & 2 ? ~0 : ~KsXmlDocument::kWhitespaceNode)) {
+      if (!document.EnterElement() || !document.FindNextNode()) break;
+    }
+    document.GetNodeName();
+    document.GetData();
+  }
   document.ResetPosition();
   while (document.FindNext(u"//*") && ++steps < 256) document.GetAttribute(u"a");
 

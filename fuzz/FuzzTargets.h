@@ -12,6 +12,7 @@
 #include <string>
 
 #include "foundation/KsString.h"
+#include "foundation/KsUtf8Decoder.h"
 
 namespace ks::fuzz {
 
@@ -29,6 +30,9 @@ inline bool FuzzDecodeText(const std::uint8_t* data, std::size_t size) {
   KsString text;
   text.DecodeText(bytes, count, encoding);
   if (text.GetLength() > 2 * count) return false;
+  KsString perByte;  // the one-pass UTF-8 decoder must agree with the per-byte path
+  KsDecodeTextPerByte(perByte, bytes, count, encoding);
+  if (perByte.View() != text.View()) return false;
 
   KsString other;
   other.FromUtf8(bytes, count);

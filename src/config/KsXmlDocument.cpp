@@ -59,22 +59,47 @@ const KsChar* FindUnit(const KsChar* from, const KsChar* end, KsChar c) noexcept
   return nullptr;
 }
 
-// The first of ">", '"' or "'" in [from, end): what a start tag's scan stops at.
-const KsChar* FindTagStop(const KsChar* from, const KsChar* end) noexcept {
+// The ">" that ends a start tag: the first one in [from, end) outside a quoted
+// value (single or double quotes; the other kind inside is ordinary). One pass
+// over sixteen units at a time, walking the stops of each block, since a catalogue's
+// tags hold many short values; nullptr when the tag does not end.
+const KsChar* FindStartTagEnd(const KsChar* from, const KsChar* end) noexcept {
+  KsChar quote = 0;
 #if defined(__SSE2__)
   const __m128i close = _mm_set1_epi16(u'>');
-  const __m128i quote = _mm_set1_epi16(u'"');
+  const __m128i doubleQuote = _mm_set1_epi16(u'"');
   const __m128i apostrophe = _mm_set1_epi16(u'\'');
-  for (; end - from >= 8; from += 8) {
-    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-    const __m128i hits = _mm_or_si128(_mm_cmpeq_epi16(units, close),
-                                      _mm_or_si128(_mm_cmpeq_epi16(units, quote), _mm_cmpeq_epi16(units, apostrophe)));
-    const int mask = _mm_movemask_epi8(hits);
-    if (mask != 0) return from + __builtin_ctz(static_cast<unsigned>(mask)) / 2;
+  for (; end - from >= 16; from += 16) {
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 8));
+    const __m128i lowHits = _mm_or_si128(_mm_cmpeq_epi16(low, close),
+                                         _mm_or_si128(_mm_cmpeq_epi16(low, doubleQuote), _mm_cmpeq_epi16(low, apostrophe)));
+    const __m128i highHits = _mm_or_si128(
+        _mm_cmpeq_epi16(high, close), _mm_or_si128(_mm_cmpeq_epi16(high, doubleQuote), _mm_cmpeq_epi16(high, apostrophe)));
+    unsigned stops = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(lowHits, highHits)));
+    while (stops != 0) {
+      const int i = __builtin_ctz(stops);
+      stops &= stops - 1;
+      const KsChar c = from[i];
+      if (quote != 0) {
+        if (c == quote) quote = 0;
+      } else if (c == u'>') {
+        return from + i;
+      } else {
+        quote = c;
+      }
+    }
   }
 #endif
   for (; from < end; ++from) {
-    if (*from == u'>' || *from == u'"' || *from == u'\'') return from;
+    const KsChar c = *from;
+    if (quote != 0) {
+      if (c == quote) quote = 0;
+    } else if (c == u'>') {
+      return from;
+    } else if (c == u'"' || c == u'\'') {
+      quote = c;
+    }
   }
   return nullptr;
 }
@@ -85,6 +110,14 @@ const KsChar* FindTriple(const KsChar* from, const KsChar* end, KsChar a, KsChar
     if (from[0] == a && from[1] == b && from[2] == c) return from;
   }
   return nullptr;
+}
+
+// Names are short: a plain loop beats a call to memcmp.
+bool SameUnits(const KsChar* a, const KsChar* b, int length) noexcept {
+  for (int i = 0; i < length; ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
 }
 
 bool EqualsNoCase(const KsChar* a, const KsChar* b, int length) noexcept {
@@ -138,68 +171,35 @@ KsString EscapeForXml(const KsChar* text, bool attribute) {
   return escaped;
 }
 
-bool IsContinuation(unsigned char byte) noexcept { return (byte & 0xC0) == 0x80; }
+}  // namespace
 
-// The common case of a document's bytes in one pass: no byte-order mark, no 0
-// byte before the trailing ones, and every byte above 0x7F starting a valid two-
-// or three-byte sequence (or a UTF-8 byte-order mark, after which nothing is
-// checked). The result equals DecodeText's with detection: that is UTF-8 when a
-// sequence was seen, and the ANSI code page otherwise, which maps ASCII to
-// itself. False when the bytes need DecodeText's other paths.
-bool DecodeCommonUtf8(const unsigned char* bytes, int count, KsString& text) {
-  if (count >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) return false;
-  const bool byteOrderMark = count >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF;
-  int read = byteOrderMark ? 3 : 0;
-  int end = count;
-  while (end > read && bytes[end - 1] == 0) --end;
-  KsChar* out = text.BeginEdit(end - read, true, false);
-  int written = 0;
-  while (read < end) {
-#if defined(__SSE2__)
-    while (end - read >= 16) {
-      const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + read));
-      const __m128i zero = _mm_setzero_si128();
-      const int special = _mm_movemask_epi8(chunk) | _mm_movemask_epi8(_mm_cmpeq_epi8(chunk, zero));
-      // The whole chunk is widened (there is room: never more units than bytes);
-      // only its ASCII prefix counts when something else follows.
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + written), _mm_unpacklo_epi8(chunk, zero));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + written + 8), _mm_unpackhi_epi8(chunk, zero));
-      const int ascii = special == 0 ? 16 : __builtin_ctz(static_cast<unsigned>(special));
-      read += ascii;
-      written += ascii;
-      if (ascii < 16) break;
-    }
-    if (read >= end) break;
-#endif
-    const unsigned char lead = bytes[read];
-    if (lead == 0) {
-      if (byteOrderMark) break;  // UTF-8 decoding stops at a 0 byte
-      text.EndEdit(0);
-      return false;  // UTF-16 or UTF-32 without a byte-order mark
-    }
-    if (lead < 0x80) {
-      out[written++] = lead;
-      ++read;
-    } else if ((lead & 0xE0) == 0xC0 && read + 1 < end && IsContinuation(bytes[read + 1])) {
-      out[written++] = static_cast<KsChar>(((lead & 0x1F) << 6) | (bytes[read + 1] & 0x3F));
-      read += 2;
-    } else if (lead >= 0xE0 && read + 2 < end && IsContinuation(bytes[read + 1]) && IsContinuation(bytes[read + 2])) {
-      out[written++] =
-          static_cast<KsChar>(((lead & 0x0F) << 12) | ((bytes[read + 1] & 0x3F) << 6) | (bytes[read + 2] & 0x3F));
-      read += 3;
-    } else if (byteOrderMark) {
-      out[written++] = lead;
-      ++read;
-    } else {
-      text.EndEdit(0);
-      return false;  // not UTF-8: the ANSI code page decodes it
-    }
-  }
-  text.EndEdit(written);
-  return true;
+// The parser's two steps per element, here so that they are inlined into it.
+inline KsXmlDocument::Index KsXmlDocument::NewRecord() {
+  const std::uint32_t ordinal = m_recordCount;
+  if (ordinal == m_firstSegmentCapacity || (ordinal & (kSegmentSize - 1)) == 0) GrowTable(ordinal);
+  ++m_recordCount;
+  const Index index = IndexOfOrdinal(ordinal);
+  At(index) = Element{0, 0, 0, 0, 0, 0, 0, 0, 0};
+  return index;
 }
 
-}  // namespace
+inline void KsXmlDocument::AppendChild(Index parent, Index child) noexcept {
+  Element& record = At(child);
+  record.parent = parent;
+  record.nextSibling = 0;
+  Element& parentRecord = At(parent);
+  if (parentRecord.firstChild == 0) {
+    parentRecord.firstChild = child;
+    record.flags |= kFirstChild;
+    record.previousSibling = child;
+    return;
+  }
+  Element& first = At(parentRecord.firstChild);
+  const Index last = first.previousSibling;
+  At(last).nextSibling = child;
+  record.previousSibling = last;
+  first.previousSibling = child;
+}
 
 // ---------------------------------------------------------------------------
 // Parsing
@@ -286,14 +286,9 @@ class KsXmlDocument::Parser {
   }
 
   const KsChar* ScanStartTag(const KsChar* lt) {
-    const KsChar* p = FindNameEnd(lt + 1, m_end);
-    const int nameLength = static_cast<int>(p - lt - 1);
-    while (p != nullptr) {
-      p = FindTagStop(p, m_end);
-      if (p == nullptr || *p == u'>') break;
-      p = FindUnit(p + 1, m_end, *p);  // the closing quote
-      if (p != nullptr) ++p;
-    }
+    const KsChar* nameEnd = FindNameEnd(lt + 1, m_end);
+    const int nameLength = static_cast<int>(nameEnd - lt - 1);
+    const KsChar* p = FindStartTagEnd(nameEnd, m_end);
     if (p == nullptr) return Unterminated(u"Element tag", lt);
     const bool empty = p[-1] == u'/' && p - 1 > lt + nameLength;
     const Index parent = m_open.empty() ? 0 : m_open.back().index;
@@ -315,9 +310,7 @@ class KsXmlDocument::Parser {
       const OpenElement& open = m_open.back();
       Element& element = m_document.At(open.index);
       const KsChar* after = nameStart + open.nameLength;
-      if (after < m_end && *after == u'>' &&
-          std::memcmp(nameStart, m_begin + element.start + 1, sizeof(KsChar) * static_cast<size_t>(open.nameLength)) ==
-              0) {
+      if (after < m_end && *after == u'>' && SameUnits(nameStart, m_begin + element.start + 1, open.nameLength)) {
         element.length = static_cast<int>(after + 1 - m_begin) - element.start;
         element.endTagLength = static_cast<int>(after + 1 - lt);
         m_open.pop_back();
@@ -452,10 +445,7 @@ bool KsXmlDocument::SetDocument(const KsString& text) {
 
 bool KsXmlDocument::SetDocumentBytes(const void* bytes, int count) {
   KsString text;
-  if (bytes == nullptr || count <= 0 ||
-      !DecodeCommonUtf8(static_cast<const unsigned char*>(bytes), count, text)) {
-    text.DecodeText(bytes, count, kKsEncodingDetect);
-  }
+  text.DecodeText(bytes, count, kKsEncodingDetect);
   return SetDocument(text);
 }
 
@@ -467,6 +457,7 @@ bool KsXmlDocument::IsWellFormed() const noexcept {
 
 void KsXmlDocument::ResetTable(int textLength) {
   m_parent = m_element = m_child = 0;
+  m_node = Node{};
   const std::uint32_t wanted = static_cast<std::uint32_t>(textLength) / 64 + 8;
   m_firstSegmentCapacity = std::min(wanted, kSegmentSize);
   m_segments.clear();
@@ -475,8 +466,7 @@ void KsXmlDocument::ResetTable(int textLength) {
   At(0) = Element{0, textLength, 0, 0, 0, 0, 0, 0, 0};
 }
 
-KsXmlDocument::Index KsXmlDocument::NewRecord() {
-  const std::uint32_t ordinal = m_recordCount;
+void KsXmlDocument::GrowTable(std::uint32_t ordinal) {
   if (ordinal == m_firstSegmentCapacity && m_firstSegmentCapacity < kSegmentSize) {
     // The first segment grows by half until it is a whole segment.
     const std::uint32_t grown = std::min(kSegmentSize, m_firstSegmentCapacity + m_firstSegmentCapacity / 2 + 1);
@@ -488,33 +478,11 @@ KsXmlDocument::Index KsXmlDocument::NewRecord() {
   } else if (ordinal >= kSegmentSize && ordinal % kSegmentSize == 0) {
     m_segments.push_back(AllocateSegment(kSegmentSize));
   }
-  ++m_recordCount;
-  const Index index = IndexOfOrdinal(ordinal);
-  At(index) = Element{0, 0, 0, 0, 0, 0, 0, 0, 0};
-  return index;
 }
 
 KsXmlDocument::Index KsXmlDocument::LastChild(Index parent) const noexcept {
   const Index first = At(parent).firstChild;
   return first == 0 ? 0 : At(first).previousSibling;
-}
-
-void KsXmlDocument::AppendChild(Index parent, Index child) noexcept {
-  Element& record = At(child);
-  record.parent = parent;
-  record.nextSibling = 0;
-  Element& parentRecord = At(parent);
-  if (parentRecord.firstChild == 0) {
-    parentRecord.firstChild = child;
-    record.flags |= kFirstChild;
-    record.previousSibling = child;
-    return;
-  }
-  Element& first = At(parentRecord.firstChild);
-  const Index last = first.previousSibling;
-  At(last).nextSibling = child;
-  record.previousSibling = last;
-  first.previousSibling = child;
 }
 
 void KsXmlDocument::SetProblem(const KsString& message) {
@@ -641,7 +609,39 @@ KsString KsXmlDocument::DataOf(Index index) const {
   return data;
 }
 
-KsString KsXmlDocument::GetData() const { return m_element == 0 ? KsString() : DataOf(m_element); }
+KsString KsXmlDocument::GetData() const {
+  if (m_node.kind == 0) return m_element == 0 ? KsString() : DataOf(m_element);
+  const KsChar* p = m_text.Chars() + m_node.offset;
+  const KsChar* end = p + m_node.length;
+  // The inner text runs from after the opening to before the closing, which an
+  // unterminated node lacks.
+  auto inner = [&](int open, std::u16string_view close) {
+    const KsChar* innerEnd = end;
+    if (end - p >= open + static_cast<int>(close.size()) &&
+        std::u16string_view(end - close.size(), close.size()) == close) {
+      innerEnd = end - close.size();
+    }
+    return p + open <= innerEnd ? KsString(p + open, static_cast<int>(innerEnd - p - open)) : KsString();
+  };
+  switch (m_node.kind) {
+    case kTextNode:
+    case kWhitespaceNode:
+      return Unescape(p, m_node.length);
+    case kCDataNode:
+      return inner(9, u"]]>");
+    case kCommentNode:
+      return inner(4, u"-->");
+    case kProcessingInstructionNode: {
+      // After the target and the blanks that follow it.
+      int open = 2;
+      while (p + open < end && !IsBlank(p[open]) && p[open] != u'?') ++open;
+      while (p + open < end && IsBlank(p[open])) ++open;
+      return inner(open, u"?>");
+    }
+    default:
+      return KsString();
+  }
+}
 
 KsString KsXmlDocument::GetChildData(const KsChar* name) {
   if (!FindChild(name, true)) return KsString();
@@ -655,6 +655,35 @@ KsString KsXmlDocument::GetPathData(const KsChar* path) {
 }
 
 KsString KsXmlDocument::GetNodeName() const {
+  if (m_node.kind != 0) {
+    const KsChar* p = m_text.Chars() + m_node.offset;
+    const KsChar* end = p + m_node.length;
+    int skip = 0;
+    switch (m_node.kind) {
+      case kTextNode:
+      case kWhitespaceNode:
+        return KsString(u"#text");
+      case kCDataNode:
+        return KsString(u"#cdata-section");
+      case kCommentNode:
+        return KsString(u"#comment");
+      case kProcessingInstructionNode:
+      case kLoneEndTagNode:
+        skip = 2;
+        break;
+      case kDocumentTypeNode:
+        skip = 9;  // "<!DOCTYPE", then blanks
+        while (p + skip < end && IsBlank(p[skip])) ++skip;
+        break;
+      default:
+        return KsString();
+    }
+    if (p + skip >= end) return KsString();
+    const KsChar* name = p + skip;
+    const KsChar* nameEnd = name;
+    while (nameEnd < end && !IsBlank(*nameEnd) && *nameEnd != u'>' && *nameEnd != u'?' && *nameEnd != u'[') ++nameEnd;
+    return KsString(name, static_cast<int>(nameEnd - name));
+  }
   if (m_element == 0) return KsString();
   return KsString(m_text.Chars() + At(m_element).start + 1, NameLength(m_element));
 }
@@ -907,6 +936,7 @@ bool KsXmlDocument::FindNext(const KsChar* path) {
   m_element = match;
   m_parent = At(match).parent;
   m_child = 0;
+  m_node = Node{};
   return true;
 }
 
@@ -917,6 +947,7 @@ bool KsXmlDocument::FindChild(const KsChar* path, bool reset) {
   m_child = match;
   m_element = At(match).parent;
   m_parent = m_element == 0 ? 0 : At(m_element).parent;
+  m_node = Node{};
   return true;
 }
 
@@ -925,6 +956,7 @@ bool KsXmlDocument::EnterElement() {
   m_parent = m_element;
   m_element = m_child;
   m_child = 0;
+  m_node = Node{};
   return true;
 }
 
@@ -933,15 +965,114 @@ bool KsXmlDocument::LeaveElement() {
   m_child = m_element;
   m_element = m_parent;
   m_parent = At(m_parent).parent;
+  m_node = Node{};
   return true;
 }
 
-void KsXmlDocument::ResetPosition() noexcept { m_parent = m_element = m_child = 0; }
+void KsXmlDocument::ResetPosition() noexcept {
+  m_parent = m_element = m_child = 0;
+  m_node = Node{};
+}
+
+void KsXmlDocument::ContentRange(Index parent, int& begin, int& end) const noexcept {
+  if (parent == 0) {
+    begin = 0;
+    end = m_text.GetLength();
+    return;
+  }
+  const Element& element = At(parent);
+  begin = element.start + element.startTagLength;
+  end = std::max(begin, element.start + element.length - element.endTagLength);
+}
+
+// The node at offset (before end). nextElement is the parent's next child element;
+// a start tag anywhere else is markup the parser did not record.
+KsXmlDocument::Node KsXmlDocument::ScanNode(int offset, int end, Index nextElement) const noexcept {
+  const KsChar* text = m_text.Chars();
+  const KsChar* p = text + offset;
+  const KsChar* stop = text + end;
+  auto upTo = [&](const KsChar* close, int closeLength, int kind) {
+    const int length = close != nullptr ? static_cast<int>(close - p) + closeLength : end - offset;
+    return Node{kind, offset, length};
+  };
+  if (*p != u'<') {
+    const KsChar* lt = FindUnit(p, stop, u'<');
+    const KsChar* textEnd = lt != nullptr ? lt : stop;
+    const bool blank = std::all_of(p, textEnd, IsBlank);
+    return Node{blank ? kWhitespaceNode : kTextNode, offset, static_cast<int>(textEnd - p)};
+  }
+  const std::u16string_view rest(p, static_cast<size_t>(stop - p));
+  if (nextElement != 0 && At(nextElement).start == offset) {
+    return Node{kElementNode, offset, std::min(At(nextElement).length, end - offset)};
+  }
+  if (rest.starts_with(u"<!--")) return upTo(FindTriple(p + 4, stop, u'-', u'-', u'>'), 3, kCommentNode);
+  if (rest.starts_with(u"<![C")) return upTo(FindTriple(p + 4, stop, u']', u']', u'>'), 3, kCDataNode);
+  if (rest.starts_with(u"<?")) {
+    const KsChar* close = p + 2;
+    while (close + 1 < stop && !(close[0] == u'?' && close[1] == u'>')) ++close;
+    return upTo(close + 1 < stop ? close : nullptr, 2, kProcessingInstructionNode);
+  }
+  if (rest.starts_with(u"<!D")) {
+    for (const KsChar* q = p + 3; q < stop; ++q) {
+      if (*q == u'>') return upTo(q, 1, kDocumentTypeNode);
+      if (*q == u'[') {
+        q = FindUnit(q + 1, stop, u']');
+        if (q == nullptr) break;
+      }
+    }
+    return upTo(nullptr, 0, kDocumentTypeNode);
+  }
+  const int kind = rest.starts_with(u"</") ? kLoneEndTagNode : kErrorNode;
+  return upTo(FindUnit(p + 1, stop, u'>'), 1, kind);
+}
+
+bool KsXmlDocument::FindNextNode(int kinds) {
+  int begin = 0;
+  int end = 0;
+  ContentRange(m_parent, begin, end);
+  int offset = begin;
+  if (m_node.kind != 0) {
+    offset = m_node.offset + m_node.length;
+  } else if (m_element != 0) {
+    offset = At(m_element).start + At(m_element).length;
+  }
+  Index nextElement = m_element != 0 ? At(m_element).nextSibling : At(m_parent).firstChild;
+  for (; offset < end;) {
+    const Node node = ScanNode(offset, end, nextElement);
+    if (node.kind == kElementNode) {
+      if (kinds & kElementNode) {
+        m_element = nextElement;
+        m_child = 0;
+        m_node = Node{};
+        return true;
+      }
+      nextElement = At(nextElement).nextSibling;
+    } else if (node.kind == kErrorNode ? kinds == ~0 : (kinds & node.kind) != 0) {
+      // Elements passed over become the current element: reads after the node go on from there.
+      Index passed = m_element != 0 ? At(m_element).nextSibling : At(m_parent).firstChild;
+      while (passed != 0 && passed != nextElement) {
+        m_element = passed;
+        passed = At(passed).nextSibling;
+      }
+      m_child = 0;
+      m_node = node;
+      return true;
+    }
+    offset = node.offset + std::max(node.length, 1);
+  }
+  return false;
+}
+
+int KsXmlDocument::GetNodeKind() const noexcept {
+  if (m_node.kind != 0) return m_node.kind;
+  return m_element != 0 ? kElementNode : 0;
+}
 
 // ---------------------------------------------------------------------------
 // Writing
 
 void KsXmlDocument::ReplaceText(int offset, int removeCount, const KsString& text, Index innermost) {
+  m_node = Node{};
   const int oldLength = m_text.GetLength();
   const int insertCount = text.GetLength();
   const int delta = insertCount - removeCount;

@@ -84,14 +84,32 @@ class KsXmlDocument {
 
   KsString GetAttribute(const KsChar* name) const;
   // Character data of the current element: empty when it has child elements;
-  // text unescaped, CDATA raw, comments and processing instructions dropped.
+  // text unescaped, CDATA raw, comments and processing instructions dropped. When
+  // the current node is not an element: the inner text of a comment, CDATA section
+  // or processing instruction (after its target), a text node unescaped, and empty
+  // for anything else.
   KsString GetData() const;
   // Data of the first child of that name of the current element.
   KsString GetChildData(const KsChar* name);
   // Data of the first element matching path from the top (positions move to it).
   KsString GetPathData(const KsChar* path);
-  // Name of the current element, empty when there is none.
+  // Name of the current node: an element's name; "#text" for text and white space,
+  // "#cdata-section", "#comment"; the target of a processing instruction or of a
+  // lone end tag; the name of a document type. Empty when there is no current node.
   KsString GetNodeName() const;
+
+  // Steps the current node to the next node of the current parent's content (the
+  // whole document at the top) whose kind is in kinds: after the current node, or
+  // from the start of the content when there is none. Stepping onto an element
+  // makes it the current element; over other nodes the current element stays the
+  // last element passed, so FindNext and the element operations go on from there.
+  // Markup the parser rejected counts only when every kind is asked for (the
+  // default). False at the end of the content, with the positions unchanged. Every other
+  // move, a parse and a write make the current element the current node again.
+  bool FindNextNode(int kinds = ~0);
+  // Kind of the current node (a NodeKind; kErrorNode for markup the parser
+  // rejected), 0 when there is none.
+  int GetNodeKind() const noexcept;
 
   // Inserts <name>data</name> (or <name/>) and CR LF after the current element, or
   // as the last child of the current parent when there is no current element, and
@@ -129,6 +147,7 @@ class KsXmlDocument {
   void Parse();
   void ResetTable(int textLength);
   Index NewRecord();
+  void GrowTable(std::uint32_t ordinal);
   void AppendChild(Index parent, Index child) noexcept;
   Index LastChild(Index parent) const noexcept;
   void SetProblem(const KsString& message);
@@ -149,11 +168,22 @@ class KsXmlDocument {
   // them; innermost and its ancestors, which hold the change, grow instead.
   void ReplaceText(int offset, int removeCount, const KsString& text, Index innermost);
 
+  // The current node when FindNextNode stopped on something other than an
+  // element; kind 0 means the current node is the current element.
+  struct Node {
+    int kind = 0;
+    int offset = 0;
+    int length = 0;
+  };
+  Node ScanNode(int offset, int end, Index nextElement) const noexcept;
+  void ContentRange(Index parent, int& begin, int& end) const noexcept;
+
   KsString m_text;
   KsString m_result;
   Index m_parent = 0;
   Index m_element = 0;
   Index m_child = 0;
+  Node m_node;
   // Records are plain data in malloc'd blocks, so the first segment grows with
   // realloc (often in place) rather than by copying.
   struct FreeSegment {

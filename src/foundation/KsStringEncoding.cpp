@@ -13,6 +13,7 @@
 
 #include "foundation/KsString.h"
 #include "foundation/KsTextWriter.h"
+#include "foundation/KsUtf8Decoder.h"
 #include "platform/SysCodePage.h"
 
 namespace {
@@ -249,14 +250,20 @@ int KsDecodeUtf8(const unsigned char* bytes, int count, KsChar* out, int maxUnit
     const unsigned char lead = bytes[read];
     // The continuation tests stop at a 0 byte, so nothing past a terminator
     // is read even when count is larger than the text.
+    // An overlong sequence for 0 (C0 80, E0 80 80) ends the text like a 0 byte:
+    // a 0 unit inside the text would cut it short wherever it is read up to a 0.
     if ((lead & 0xE0) == 0xC0 && read + 1 < count && IsContinuation(bytes[read + 1])) {
-      out[written++] = static_cast<KsChar>(((lead & 0x1F) << 6) | (bytes[read + 1] & 0x3F));
+      const KsChar unit = static_cast<KsChar>(((lead & 0x1F) << 6) | (bytes[read + 1] & 0x3F));
+      if (unit == 0) break;
+      out[written++] = unit;
       read += 2;
     } else if (lead >= 0xE0 && read + 2 < count && IsContinuation(bytes[read + 1]) &&
                IsContinuation(bytes[read + 2])) {
       // Lead bytes F0 and above keep only the low 16 bits, like E0 to EF.
-      out[written++] =
+      const KsChar unit =
           static_cast<KsChar>(((lead & 0x0F) << 12) | ((bytes[read + 1] & 0x3F) << 6) | (bytes[read + 2] & 0x3F));
+      if (unit == 0) break;
+      out[written++] = unit;
       read += 3;
     } else {
       out[written++] = lead;
@@ -334,68 +341,107 @@ void KsString::FromUtf32(const char32_t* units, int count) {
   AssignUtf32(*this, length, [units](int i) { return units[i]; });
 }
 
+namespace {
+
+// UTF-8 through the one-pass decoder; false (text untouched) when strict and the
+// bytes are not the common UTF-8 it takes.
+bool DecodeUtf8OnePass(KsString& target, const unsigned char* bytes, int count, bool strict) {
+  if (count <= 0) {
+    target.Empty();
+    return true;
+  }
+  KsString decoded;
+  KsChar* out = decoded.BeginEdit(count, true, false);  // never more units than bytes
+  const int written = KsDecodeUtf8OnePass(bytes, count, out, strict);
+  decoded.EndEdit(written < 0 ? 0 : written);
+  if (written < 0) return false;
+  if (written == 0) {
+    target.Empty();
+  } else {
+    target = decoded;
+  }
+  return true;
+}
+
 // Explicit UTF-16 honours a byte-order mark too, so text saved as UTF-16
 // (which starts with FF FE) reads back unchanged. Unknown encodings give
 // empty text. An odd last byte of UTF-16, or a short last group of UTF-32,
-// is ignored.
-void KsString::DecodeText(const void* bytes, int count, int encoding) {
-  if (bytes == nullptr || count <= 0) {
-    Empty();
-    return;
-  }
-  if (KsPointsInto(*this, bytes)) {
-    const std::string copy(static_cast<const char*>(bytes), static_cast<std::size_t>(count));
-    DecodeText(copy.data(), count, encoding);
-    return;
-  }
-  const auto* data = static_cast<const unsigned char*>(bytes);
-  const auto* text = static_cast<const char*>(bytes);
+// is ignored. onePass: UTF-8 goes through the one-pass decoder (detection of
+// common UTF-8 included); the result is the same either way.
+void Decode(KsString& target, const unsigned char* data, int count, int encoding, bool onePass) {
+  const auto* text = reinterpret_cast<const char*>(data);
+  auto utf8 = [&](int skip) {
+    if (onePass) {
+      DecodeUtf8OnePass(target, data + skip, count - skip, false);
+    } else {
+      target.FromUtf8(text + skip, count - skip);
+    }
+  };
   switch (encoding) {
     case kKsEncodingDetect:
       if (count >= 2 && ((data[0] == 0xFF && data[1] == 0xFE) || (data[0] == 0xFE && data[1] == 0xFF))) {
-        DecodeUtf16Bytes(*this, data, count, true);
+        DecodeUtf16Bytes(target, data, count, true);
       } else if (StartsWithUtf8ByteOrderMark(data, count)) {
-        FromUtf8(text + 3, count - 3);
-      } else {
+        utf8(3);
+      } else if (!onePass || !DecodeUtf8OnePass(target, data, count, true)) {
         switch (DetectEncoding(data, count)) {
           case Detected::kUtf16:
-            DecodeUtf16Bytes(*this, data, count, false);
+            DecodeUtf16Bytes(target, data, count, false);
             break;
           case Detected::kUtf32:
-            DecodeUtf32Bytes(*this, data, count);
+            DecodeUtf32Bytes(target, data, count);
             break;
           case Detected::kUtf8:
-            FromUtf8(text, count);
+            target.FromUtf8(text, count);
             break;
           case Detected::kAnsi:
-            FromAnsi(text, count);
+            target.FromAnsi(text, count);
             break;
         }
       }
       break;
     case kKsEncodingAnsi:
-      FromAnsi(text, count);
+      target.FromAnsi(text, count);
       break;
     case kKsEncodingUtf8:
-      FromUtf8(text, count);
+      utf8(0);
       break;
     case kKsEncodingUtf8Bom:
-      if (StartsWithUtf8ByteOrderMark(data, count)) {
-        FromUtf8(text + 3, count - 3);
-      } else {
-        FromUtf8(text, count);
-      }
+      utf8(StartsWithUtf8ByteOrderMark(data, count) ? 3 : 0);
       break;
     case kKsEncodingUtf16:
-      DecodeUtf16Bytes(*this, data, count, true);
+      DecodeUtf16Bytes(target, data, count, true);
       break;
     case kKsEncodingUtf32:
-      DecodeUtf32Bytes(*this, data, count);
+      DecodeUtf32Bytes(target, data, count);
       break;
     default:
-      Empty();
+      target.Empty();
       break;
   }
+}
+
+void DecodeChecked(KsString& target, const void* bytes, int count, int encoding, bool onePass) {
+  if (bytes == nullptr || count <= 0) {
+    target.Empty();
+    return;
+  }
+  if (KsPointsInto(target, bytes)) {
+    const std::string copy(static_cast<const char*>(bytes), static_cast<std::size_t>(count));
+    Decode(target, reinterpret_cast<const unsigned char*>(copy.data()), count, encoding, onePass);
+    return;
+  }
+  Decode(target, static_cast<const unsigned char*>(bytes), count, encoding, onePass);
+}
+
+}  // namespace
+
+void KsString::DecodeText(const void* bytes, int count, int encoding) {
+  DecodeChecked(*this, bytes, count, encoding, true);
+}
+
+void KsDecodeTextPerByte(KsString& text, const void* bytes, int count, int encoding) {
+  DecodeChecked(text, bytes, count, encoding, false);
 }
 
 std::optional<std::string> KsString::ToAnsi() const {

@@ -1,7 +1,10 @@
 #include "foundation/KsThread.h"
 
+#include <cstdint>
+
 #include "foundation/IKsMainThreadMessageManager.h"
 #include "foundation/KsTools.h"
+#include "platform/SysCom.h"
 #include "platform/SysError.h"
 #include "platform/SysExport.h"
 #include "platform/SysModule.h"
@@ -86,9 +89,22 @@ bool KsThread::CreateWorker(int priority) {
 
 ks::sys::DWORD KsThread::ThreadRoutine(void* parameter) {
   auto* self = static_cast<KsThread*>(parameter);
+  // COM in the single-threaded apartment for the length of Run; only a start that
+  // succeeded (S_FALSE too) is ended. Read before Run: the object must not be
+  // touched once Run's result is stored.
+  bool comStarted = false;
+  if (self->m_initializeCom) {
+    const ks::sys::HRESULT result = ks::sys::CoInitializeEx(nullptr, ks::sys::COINIT_APARTMENTTHREADED);
+    comStarted = result >= 0;
+    if (!comStarted) {
+      KsLogFormat(kKsLogError, u"KsThread::ThreadRoutine", u"Error initializing COM, hr=0x%08X",
+                  static_cast<std::uint32_t>(result));
+    }
+  }
   // The owner learns of the end from the signalled handle: nothing here may
   // touch the object after Run's result is stored.
   self->m_runResult = self->Run();
+  if (comStarted) ks::sys::CoUninitialize();
   return 0;
 }
 

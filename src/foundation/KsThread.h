@@ -57,7 +57,7 @@ class KsThread : public IMainThreadMessageManagerCallback {
   virtual int GetStartCount() const { return m_startCount; }
   virtual void SetStopTimeout(int timeoutMs) { m_stopTimeoutMs = timeoutMs; }
   virtual void SetCallBeforeUnregister(bool call) { m_callBeforeUnregister = call; }
-  // Kept for the Windows build's COM apartment; the seam has no COM yet.
+  // The worker runs in COM's single-threaded apartment.
   virtual void SetInitializeCom(bool initialize) { m_initializeCom = initialize; }
   virtual void SetPumpMessages(bool pump) { m_pumpMessages = pump; }
   virtual void SetPollInterval(int intervalMs) { m_pollIntervalMs = intervalMs; }

@@ -87,7 +87,8 @@ HBRUSH CreateSolidBrush(COLORREF color);
 HFONT CreateFontIndirect(const LOGFONT* font);
 // Answers the object it replaces in the context; null on failure.
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
-// Fails for an object still selected into a context, as Windows does.
+// An object must not be deleted while selected into a context; the simulated
+// machine refuses to.
 BOOL DeleteObject(HGDIOBJ object);
 // BITMAP for a bitmap; answers the bytes written, 0 on failure.
 int GetObject(HGDIOBJ object, int size, void* buffer);

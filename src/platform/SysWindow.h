@@ -331,6 +331,9 @@ BOOL GetClientRect(HWND window, RECT* rect);
 BOOL ClientToScreen(HWND window, POINT* point);
 BOOL ScreenToClient(HWND window, POINT* point);
 BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
+// Grows a client rectangle to the window rectangle of a window with the styles.
+// The simulated machine's windows have no non-client area: it stays as it is.
+BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL menu, DWORD exStyle);
 BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height, UINT flags);
 
 // Answers whether the window was visible before.

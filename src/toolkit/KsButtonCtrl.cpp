@@ -10,7 +10,13 @@ void KsButtonCtrl::SetDefault(bool isDefault) {
 }
 
 void KsButtonCtrl::Press() {
-  if (IsEnabled()) NotifyHost(0);
+  if (!IsEnabled()) return;
+  if (!m_clickHandler) {
+    NotifyHost(0);
+    return;
+  }
+  std::function<void()> handler = m_clickHandler;  // a copy: the call may delete this button
+  handler();
 }
 
 void KsButtonCtrl::Paint(KsCanvas& canvas) {
@@ -19,7 +25,8 @@ void KsButtonCtrl::Paint(KsCanvas& canvas) {
   canvas.Fill(client, m_pressed ? KsCanvas::kFrameColor : KsCanvas::kFaceColor);
   canvas.Frame(client, KsCanvas::kFrameColor);
   canvas.SetBold(m_default);
-  RECT inner{client.left + 1, client.top, client.right - 1, client.bottom};
+  int inset = canvas.TextWidth(u" ", 1);  // clear of the frame, whatever the font
+  RECT inner{client.left + inset, client.top, client.right - inset, client.bottom};
   canvas.DrawText(GetText(), inner, DT_CENTER | DT_VCENTER);
 }
 

@@ -6,6 +6,8 @@
 
 #include "toolkit/KsControlWnd.h"
 
+#include <functional>
+
 class KsButtonCtrl : public KsControlWnd {
  public:
   const KsChar* GetRole() override { return u"button"; }
@@ -13,6 +15,8 @@ class KsButtonCtrl : public KsControlWnd {
   bool IsDefaultButton() override { return m_default; }
   void SetDefault(bool isDefault);
   void Press() override;
+  // Called on a click instead of the command to the host; it may delete the button.
+  void SetClickHandler(std::function<void()> handler) { m_clickHandler = std::move(handler); }
   void Paint(KsCanvas& canvas) override;
 
   bool OnLeftDown(POINT point, WPARAM keys) override;
@@ -22,4 +26,5 @@ class KsButtonCtrl : public KsControlWnd {
  private:
   bool m_default = false;
   bool m_pressed = false;
+  std::function<void()> m_clickHandler;
 };

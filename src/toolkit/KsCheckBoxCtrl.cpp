@@ -2,6 +2,8 @@
 
 #include "toolkit/KsCanvas.h"
 
+#include <algorithm>
+
 using namespace ks::sys;
 
 void KsCheckBoxCtrl::SetChecked(bool checked) {
@@ -28,6 +30,14 @@ void KsCheckBoxCtrl::Paint(KsCanvas& canvas) {
   if (m_checked) canvas.DrawText(u"x", 1, box, DT_CENTER | DT_VCENTER);
   int gap = canvas.TextWidth(u" ", 1);
   canvas.DrawText(GetText(), RECT{boxWidth + gap, 0, client.right, client.bottom}, DT_LEFT | DT_VCENTER);
+}
+
+ks::sys::RECT KsCheckBoxCtrl::GetFocusRect(KsCanvas& canvas) {
+  RECT client{};
+  GetClientRect(&client);
+  int left = canvas.TextWidth(u"[x]", 3);
+  int right = left + 2 * canvas.TextWidth(u" ", 1) + canvas.TextWidth(GetText());
+  return RECT{left, 0, std::min<int>(right, client.right), client.bottom};
 }
 
 bool KsCheckBoxCtrl::OnLeftUp(POINT point, WPARAM) {

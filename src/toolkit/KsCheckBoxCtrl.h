@@ -12,6 +12,8 @@ class KsCheckBoxCtrl : public KsControlWnd {
   void SetChecked(bool checked);
   void Press() override;
   void Paint(KsCanvas& canvas) override;
+  // Around the text, clear of the box.
+  RECT GetFocusRect(KsCanvas& canvas) override;
 
   bool OnLeftUp(POINT point, WPARAM keys) override;
   bool OnKeyDown(WPARAM key, LPARAM flags) override;

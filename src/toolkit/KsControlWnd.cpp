@@ -106,6 +106,12 @@ bool KsControlWnd::MoveAndSize(const RECT& rect) {
 
 ks::sys::HWND KsControlWnd::GetHandle() { return GetParentWnd() ? GetParentWnd()->GetHandle() : nullptr; }
 
+ks::sys::RECT KsControlWnd::GetFocusRect(KsCanvas&) {
+  RECT client{};
+  GetClientRect(&client);
+  return client;
+}
+
 KsControlsWnd* KsControlWnd::GetHost() {
   for (KsWnd* parent = GetParentWnd(); parent; parent = parent->GetParentWnd()) {
     if (auto* host = dynamic_cast<KsControlsWnd*>(parent)) return host;

@@ -58,6 +58,8 @@ class KsControlWnd : public KsCallbackWnd {
   virtual void Press() {}
   // Draws the control in its own client coordinates.
   virtual void Paint(KsCanvas& canvas) {}
+  // Where the focus frame goes, in client coordinates; the whole control unless it says otherwise.
+  virtual RECT GetFocusRect(KsCanvas& canvas);
 
   // The native window hosting the control, through nested controls; null when none.
   KsControlsWnd* GetHost();

@@ -96,7 +96,7 @@ bool KsControlsWnd::OnPaint(HDC dc, const RECT&) {
     canvas.SetBold(false);
     canvas.SetTextColor(control->IsEnabled() ? KsCanvas::kTextColor : KsCanvas::kDisabledTextColor);
     control->Paint(canvas);
-    if (control == focus) canvas.FocusFrame(RECT{0, 0, rect.right - rect.left, rect.bottom - rect.top});
+    if (control == focus) canvas.FocusFrame(control->GetFocusRect(canvas));
   }
   return true;
 }
@@ -104,7 +104,7 @@ bool KsControlsWnd::OnPaint(HDC dc, const RECT&) {
 bool KsControlsWnd::OnKeyDown(WPARAM key, LPARAM flags) {
   KsWndDeleteProbe probe(this);
   KsControlWnd* focus = GetFocusControl();
-  if (focus && Reachable(focus, this) && key != kKeyTab && key != kKeyEscape) {
+  if (focus && Reachable(focus, this) && key != kKeyTab) {
     bool handled = focus->OnKeyDown(key, flags);
     if (probe.IsDeleted() || handled) return true;
   }

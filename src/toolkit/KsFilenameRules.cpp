@@ -1,9 +1,7 @@
 #include "toolkit/KsFilenameRules.h"
 
-#include "foundation/KsHandle.h"
 #include "foundation/KsTools.h"
-#include "platform/SysError.h"
-#include "platform/SysFile.h"
+#include "toolkit/KsSubfolders.h"
 
 namespace {
 
@@ -34,10 +32,6 @@ bool IsPlainPath(const KsString& text, const KsStringArray& excludedExtensions) 
   return true;
 }
 
-bool IsDots(const KsChar* name) {
-  return name[0] == u'.' && (name[1] == 0 || (name[1] == u'.' && name[2] == 0));
-}
-
 }  // namespace
 
 KsString KsFilenameRules::NormalizeFolder(const KsString& text) {
@@ -66,18 +60,7 @@ KsStringArray KsFilenameRules::FolderSuggestions(const KsString& typed, const Ks
   KsStringArray suggestions;
   KsString folder = SuggestionFolder(typed, excludedExtensions);
   if (folder.IsEmpty()) return suggestions;
-  ks::sys::WIN32_FIND_DATA data{};
-  KsFindHandle find(ks::sys::FindFirstFile((folder + u"*").Chars(), &data));
-  if (!find) {
-    KsLogFormat(kKsLogTrace, u"Filename", u"No suggestions: \"%s\" cannot be listed (error %d)", folder,
-                int(ks::sys::GetLastError()));
-    return suggestions;
-  }
-  do {
-    data.cFileName[ks::sys::MAX_PATH - 1] = 0;
-    if ((data.dwFileAttributes & ks::sys::FILE_ATTRIBUTE_DIRECTORY) && !IsDots(data.cFileName))
-      suggestions.Add(KsString(data.cFileName) + u"\\");
-  } while (ks::sys::FindNextFile(find.Get(), &data));
+  for (const KsString& name : KsListSubfolders(folder)) suggestions.Add(name);
   return suggestions;
 }
 

@@ -2,6 +2,7 @@
 
 #include "toolkit/KsButtonCtrl.h"
 #include "toolkit/KsCanvas.h"
+#include "toolkit/KsWindowFrame.h"
 #include "toolkit/KsWndTable.h"
 
 #include "foundation/KsTools.h"
@@ -91,9 +92,11 @@ bool KsMessagePopupWnd::BuildControls(HDC dc) {
   return true;
 }
 
+// The content's size is the client size; the popup's caption and frame come on top.
 void KsMessagePopupWnd::GetPreferredSize(int* width, int* height) {
   *width = m_preferredWidth;
   *height = m_preferredHeight;
+  KsWindowSizeForClient(this, width, height);
 }
 
 bool KsMessagePopupWnd::OnSize(int, int width, int height) {

@@ -1,5 +1,7 @@
 #include "toolkit/KsPopupBottomButtonsWnd.h"
 
+#include "toolkit/KsCanvas.h"
+
 void KsPopupBottomButtonsWnd::AddButton(int commandId, const KsChar* text) {
   m_buttons.push_back(Button{commandId, KsString(text), RECT{}});
 }
@@ -51,4 +53,16 @@ bool KsPopupBottomButtonsWnd::OnLeftUp(POINT point, WPARAM) {
   m_pressed = -1;
   if (click && GetParentWnd()) GetParentWnd()->PostMessage(ks::sys::WM_COMMAND, ks::sys::WPARAM(released), 0);
   return click;
+}
+
+void KsPopupBottomButtonsWnd::Paint(KsCanvas& canvas) {
+  for (auto& button : m_buttons) {
+    canvas.Fill(button.rect, KsCanvas::kFaceColor);
+    canvas.Frame(button.rect, KsCanvas::kFrameColor);
+    canvas.SetBold(button.commandId == 1);
+    int inset = canvas.TextWidth(u" ", 1);  // clear of the frame, whatever the font
+    RECT inner{button.rect.left + inset, button.rect.top, button.rect.right - inset, button.rect.bottom};
+    canvas.DrawText(button.text, inner, ks::sys::DT_CENTER | ks::sys::DT_VCENTER);
+  }
+  canvas.SetBold(false);
 }

@@ -26,6 +26,10 @@ class KsPopupBottomButtonsWnd : public KsControlWnd {
   static constexpr int kButtonWidth = 75;
   static constexpr int kButtonHeight = 23;
 
+  // Each button framed with its text; OK, the button Enter takes, in bold.
+  void Paint(KsCanvas& canvas) override;
+  const KsChar* GetRole() override { return u"buttonrow"; }
+
   bool OnLeftDown(POINT point, WPARAM keys) override;
   bool OnLeftUp(POINT point, WPARAM keys) override;
 

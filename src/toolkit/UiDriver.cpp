@@ -3,6 +3,7 @@
 #include "toolkit/KsControlWnd.h"
 #include "toolkit/KsControlsWnd.h"
 #include "toolkit/KsFormattedTextCtrl.h"
+#include "toolkit/KsPopupBottomButtonsWnd.h"
 #include "toolkit/KsWndTable.h"
 
 #include "platform/SysGdi.h"
@@ -109,7 +110,24 @@ bool UiDriver::Click(KsControlWnd* control) {
          PostMessage(handle, WM_LBUTTONUP, 0, PointParam(centre));
 }
 
-bool UiDriver::Click(const KsChar* role, const KsChar* text) { return Click(Find(role, text)); }
+bool UiDriver::Click(const KsChar* role, const KsChar* text) {
+  if (KsControlWnd* control = Find(role, text)) return Click(control);
+  // The standard buttons of a popup sit in one row control.
+  KsControlsWnd* window = ActiveWindow();
+  if (!window || !Same(role, KsString(u"button"))) return false;
+  for (KsControlWnd* control : window->GetControls()) {
+    auto* row = dynamic_cast<KsPopupBottomButtonsWnd*>(control);
+    if (!row || !Shown(row, window)) continue;
+    for (auto& button : row->GetButtons()) {
+      RECT rect{};
+      if (!Same(text, button.text) || !row->GetButtonRect(button.commandId, &rect)) continue;
+      POINT centre{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+      return PostMessage(window->GetHandle(), WM_LBUTTONDOWN, 1, PointParam(centre)) &&
+             PostMessage(window->GetHandle(), WM_LBUTTONUP, 0, PointParam(centre));
+    }
+  }
+  return false;
+}
 
 bool UiDriver::PressKey(WPARAM key, bool shift) {
   KsControlsWnd* window = ActiveWindow();
@@ -129,7 +147,7 @@ bool UiDriver::Type(const KsChar* text) {
   return true;
 }
 
-std::u16string UiDriver::Render(KsWnd* window) {
+std::u16string UiDriver::Render(KsWnd* window, bool terminalBold) {
   std::u16string out;
   if (!window || !window->Exists()) return out;
 #if defined(_WIN32)
@@ -152,8 +170,14 @@ std::u16string UiDriver::Render(KsWnd* window) {
   std::size_t width = 0;
   for (auto& row : ks::sim::ReadSurface(handle)) {
     std::u16string line;
-    for (auto& cell : row) line += cell.character;
-    width = std::max(width, line.size());
+    bool bold = false;
+    for (auto& cell : row) {
+      if (terminalBold && cell.bold != bold) line += cell.bold ? u"\x1b[1m" : u"\x1b[0m";
+      bold = cell.bold;
+      line += cell.character;
+    }
+    if (bold) line += u"\x1b[0m";
+    width = std::max(width, row.size());
     lines.push_back(std::move(line));
   }
   if (window->GetParentWnd() && !(window->GetStyle() & WS_POPUP)) {
@@ -169,7 +193,7 @@ std::u16string UiDriver::Render(KsWnd* window) {
   if (!title.empty()) top += u" " + title.substr(0, width > 4 ? width - 4 : 0) + u" ";
   while (top.size() < width + 1) top += u'-';
   out += top + u"+\n";
-  for (auto& line : lines) out += u"|" + line + u"|\n";
+  for (auto& line : lines) out += u"|" + line + u"|\n";  // every row is the grid's full width
   out += u"+" + std::u16string(width, u'-') + u"+\n";
   return out;
 #endif
@@ -186,10 +210,19 @@ void UiDriver::ThenDo(std::function<void()> action) {
 
 void UiDriver::ClickWhenShown(const KsChar* title, const KsChar* role, const KsChar* text) {
   KsString wantedTitle(title), wantedRole(role), wantedText(text);
+  bool anyRole = !role, anyText = !text;
   Then([=] {
     KsControlsWnd* window = ActiveWindow();
     if (!window || !window->GetText().Equals(wantedTitle)) return false;
-    return Click(Find(wantedRole, wantedText, window));
+    return Click(anyRole ? nullptr : wantedRole.Chars(), anyText ? nullptr : wantedText.Chars());
+  });
+}
+
+void UiDriver::WaitForWindow(const KsChar* title) {
+  KsString wanted(title);
+  Then([wanted] {
+    KsControlsWnd* window = ActiveWindow();
+    return window && window->GetText().Equals(wanted);
   });
 }
 
@@ -205,7 +238,15 @@ bool UiDriver::RunStep() {
   if (m_steps.empty()) return false;
   // A copy: the step may add steps or delete windows.
   std::function<bool()> step = m_steps.front();
-  if (!step()) return false;
+  if (!step()) {
+    if (++m_idleRounds < m_patience) return false;
+    // What the step waits for is not coming: end the run rather than wait for ever.
+    m_failed = true;
+    m_steps.clear();
+    if (KsControlsWnd* window = ActiveWindow()) window->PostMessage(WM_CLOSE, 0, 0);
+    return true;
+  }
+  m_idleRounds = 0;
   if (!m_steps.empty()) m_steps.pop_front();
   return true;
 }

@@ -8,7 +8,8 @@
 // to do: on the simulated machine from the UI-driver hook (in virtual time no
 // time passes), on Windows from a thread timer. A step answers false while
 // what it waits for is not there yet and is tried again at the next idle
-// moment; steps run in order, each once it answers true. The driver belongs
+// moment; steps run in order, each once it answers true. A step that waits
+// too long ends the run (HasFailed) instead of hanging it. The driver belongs
 // to the thread that made it and stops acting when it is deleted.
 
 #include "foundation/KsString.h"
@@ -52,6 +53,7 @@ class UiDriver {
 
   // Acts now; false when there is nothing to act on.
   static bool Click(KsControlWnd* control);
+  // Also finds the standard buttons of a popup's bottom row by role "button".
   static bool Click(const KsChar* role, const KsChar* text);
   // Key down and up to the active window; with shift, Shift is held around it.
   static bool PressKey(ks::sys::WPARAM key, bool shift = false);
@@ -60,22 +62,33 @@ class UiDriver {
 
   // The window's picture as text: on the simulated machine its character grid
   // (repainted first), framed with its title when it is a top-level window; on
-  // Windows one line per control with its role, text and state.
-  static std::u16string Render(KsWnd* window);
+  // Windows one line per control with its role, text and state. With
+  // terminalBold, bold text is wrapped in the terminal's bold and normal
+  // escape sequences.
+  static std::u16string Render(KsWnd* window, bool terminalBold = false);
 
   // Scripted steps.
   void Then(std::function<bool()> step);
   // Waits for an active window with the title, then for its control, and clicks it.
   void ClickWhenShown(const KsChar* title, const KsChar* role, const KsChar* text);
+  // Waits until the active window has the title.
+  void WaitForWindow(const KsChar* title);
   // Waits until the active window's rendering holds the text.
   void WaitForText(const KsChar* text);
   // Runs f at the next idle moment, once.
   void ThenDo(std::function<void()> action);
   bool IsDone() const { return m_steps.empty(); }
+  // A step waited the patience (idle moments, 1000 unless set) in vain: the
+  // driver dropped its steps and closed the active window.
+  bool HasFailed() const { return m_failed; }
+  void SetPatience(int idleRounds) { m_patience = idleRounds; }
   // Runs the next step if the thread is idle; true when it acted.
   bool RunStep();
 
  private:
   std::deque<std::function<bool()>> m_steps;
   ks::sys::UINT_PTR m_timer = 0;
+  int m_idleRounds = 0;
+  int m_patience = 1000;
+  bool m_failed = false;
 };

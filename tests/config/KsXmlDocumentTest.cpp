@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "TestMachine.h"
 #include "config/TestText.h"
+#include "foundation/KsUtf8Decoder.h"
 
 namespace {
 
@@ -221,6 +223,115 @@ TEST(KsXmlDocumentNavigation, StepsThroughLevels) {
   EXPECT_EQ(descriptions, "MPEG & friends|Free <lossless>|");
 }
 
+// Stepping node by node shows every kind of node in order, with its name and data;
+// element operations go on from the last element passed.
+TEST(KsXmlDocumentNodes, StepsOverEveryKindOfNode) {
+  KsXmlDocument document{KsString(
+      u"<?xml version=\"1.0\"?>\r\n<!DOCTYPE KsIC [<!ENTITY x \"y\">]>\r\n<!-- top -->"
+      u"<KsIC>a &amp; b<Key>1</Key><!--c--><?ks-hint  fast now ?><![CDATA[<raw>]]>\r\n<Last/></x>tail<Key>2</Key></KsIC>")};
+  struct Expected {
+    int kind;
+    const char* name;
+    const char* data;
+  };
+  const Expected top[] = {
+      {KsXmlDocument::kProcessingInstructionNode, "xml", "version=\"1.0\""},
+      {KsXmlDocument::kWhitespaceNode, "#text", "\r\n"},
+      {KsXmlDocument::kDocumentTypeNode, "KsIC", ""},
+      {KsXmlDocument::kWhitespaceNode, "#text", "\r\n"},
+      {KsXmlDocument::kCommentNode, "#comment", " top "},
+      {KsXmlDocument::kElementNode, "KsIC", ""},
+  };
+  const Expected inside[] = {
+      {KsXmlDocument::kTextNode, "#text", "a & b"},
+      {KsXmlDocument::kElementNode, "Key", "1"},
+      {KsXmlDocument::kCommentNode, "#comment", "c"},
+      {KsXmlDocument::kProcessingInstructionNode, "ks-hint", "fast now "},
+      {KsXmlDocument::kCDataNode, "#cdata-section", "<raw>"},
+      {KsXmlDocument::kWhitespaceNode, "#text", "\r\n"},
+      {KsXmlDocument::kElementNode, "Last", ""},
+      {KsXmlDocument::kLoneEndTagNode, "x", ""},
+      {KsXmlDocument::kTextNode, "#text", "tail"},
+      {KsXmlDocument::kElementNode, "Key", "2"},
+  };
+  auto walk = [&document](const auto& expected) {
+    for (const Expected& node : expected) {
+      SCOPED_TRACE(node.name);
+      ASSERT_TRUE(document.FindNextNode());
+      EXPECT_EQ(document.GetNodeKind(), node.kind);
+      EXPECT_EQ(Printable(document.GetNodeName()), Printable(KsString(std::u16string(node.name, node.name + strlen(node.name)))));
+      EXPECT_EQ(Printable(document.GetData()), Printable(KsString(std::u16string(node.data, node.data + strlen(node.data)))));
+    }
+    const KsXmlDocument::Index last = document.GetCurrentElement();
+    EXPECT_FALSE(document.FindNextNode()) << "the end of the content";
+    EXPECT_EQ(document.GetCurrentElement(), last);
+  };
+  EXPECT_EQ(document.GetNodeKind(), 0);
+  walk(top);
+  ASSERT_TRUE(document.EnterElement());
+  walk(inside);
+
+  auto enterRoot = [&document] {
+    document.ResetPosition();
+    ASSERT_TRUE(document.FindNext(u"/KsIC"));
+    ASSERT_TRUE(document.EnterElement());
+  };
+  // Stopping on the comment after the first Key: the element operations go on from that Key.
+  enterRoot();
+  ASSERT_TRUE(document.FindNextNode(KsXmlDocument::kCommentNode));
+  EXPECT_EQ(Printable(document.GetNodeName()), "#comment");
+  ASSERT_TRUE(document.FindNext(u"Key"));
+  EXPECT_EQ(document.GetNodeKind(), KsXmlDocument::kElementNode);
+  EXPECT_EQ(Printable(document.GetData()), "2");
+
+  // A write makes the current element the current node again.
+  enterRoot();
+  ASSERT_TRUE(document.FindNextNode(KsXmlDocument::kTextNode));
+  ASSERT_TRUE(document.FindNextNode(KsXmlDocument::kTextNode));
+  EXPECT_EQ(Printable(document.GetData()), "tail");
+  ASSERT_TRUE(document.SetAttribute(u"n", u"1"));
+  EXPECT_EQ(Printable(document.GetNodeName()), "Last");
+  EXPECT_TRUE(document.FindNextNode(KsXmlDocument::kTextNode));
+  EXPECT_EQ(Printable(document.GetData()), "tail");
+}
+
+// Nodes cut off by the end of the text, and markup the parser rejected, are
+// still stepped over one by one without reading past the text.
+TEST(KsXmlDocumentNodes, UnterminatedAndRejectedMarkup) {
+  struct Case {
+    const char16_t* text;
+    int kind;
+    const char* name;
+    const char* data;
+  };
+  const Case cases[] = {
+      {u"<r/><!-- open", KsXmlDocument::kCommentNode, "#comment", " open"},
+      {u"<r/><![CDATA[x]", KsXmlDocument::kCDataNode, "#cdata-section", "x]"},
+      {u"<r/><?pi", KsXmlDocument::kProcessingInstructionNode, "pi", ""},
+      {u"<r/><!DOCTYPE", KsXmlDocument::kDocumentTypeNode, "", ""},
+      {u"<r/><!ELEMENT r>", KsXmlDocument::kErrorNode, "", ""},
+      {u"<r/><1>", KsXmlDocument::kErrorNode, "", ""},
+      {u"<r/><", KsXmlDocument::kErrorNode, "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Printable(c.text));
+    const std::u16string text(c.text);
+    KsXmlDocument document{KsString(text)};
+    ASSERT_TRUE(document.FindNextNode());
+    EXPECT_EQ(document.GetNodeKind(), KsXmlDocument::kElementNode);
+    ASSERT_TRUE(document.FindNextNode());
+    EXPECT_EQ(document.GetNodeKind(), c.kind);
+    EXPECT_EQ(Printable(document.GetNodeName()), Printable(KsString(std::u16string(c.name, c.name + strlen(c.name)))));
+    EXPECT_EQ(Printable(document.GetData()), Printable(KsString(std::u16string(c.data, c.data + strlen(c.data)))));
+    EXPECT_FALSE(document.FindNextNode());
+    if (c.kind == KsXmlDocument::kErrorNode) {
+      document.ResetPosition();
+      EXPECT_TRUE(document.FindNextNode(KsXmlDocument::kElementNode));
+      EXPECT_FALSE(document.FindNextNode(0xFF)) << "rejected markup only when every kind is asked for";
+    }
+  }
+}
+
 // Attribute values: either quote, bare, blanks around "=", unescaped; absent is empty.
 TEST(KsXmlDocumentRead, Attributes) {
   KsXmlDocument document(
@@ -342,6 +453,15 @@ TEST(KsXmlDocumentBadInput, EveryPrefixOfAFile) {
     EXPECT_EQ(document.GetResult().IsEmpty(), length >= end) << Printable(document.GetResult());
     while (document.FindNext(u"//*")) document.GetData();
     document.GetPathData(u"/*/Type/Description");
+    document.ResetPosition();
+    // Node by node over the top level, then over the root's content.
+    for (int level = 0; level < 2; ++level) {
+      if (level == 1 && !(document.FindNext(u"/*") && document.EnterElement())) break;
+      while (document.FindNextNode()) {
+        document.GetNodeName();
+        document.GetData();
+      }
+    }
   }
 }
 
@@ -373,28 +493,20 @@ TEST(KsXmlDocumentBadInput, DeepNestingAndHugeValues) {
   EXPECT_EQ(Printable(unterminated.GetResult()), "Element tag at offset 0 unterminated");
 }
 
-// Document bytes decode exactly as DecodeText with detection does, whichever path
-// the decoding takes.
+// Document bytes decode as DecodeText with detection does (its one-pass decoder is
+// checked against the per-byte path in the foundation tests).
 TEST(KsXmlDocumentEncoding, BytesDecodeAsDecodeText) {
-  const std::string ascii = "<r a=\"0123456789abcdef\">0123456789abcdefghijklmnopqrstuvwxyz</r>";
   const std::string cases[] = {
-      ascii,
-      ascii + std::string(3, '\0'),                                  // trailing zeros are ignored
-      "<r>caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x8E\xB5" + ascii + "</r>",  // sequences, 4-byte lead
-      "<r>caf\xE9 " + ascii + "</r>",                                // not UTF-8: the ANSI code page
-      "<r>\xC3\xA9 and \xE9</r>",                                    // a sequence and an invalid byte
-      "\xEF\xBB\xBF<r>\xE9\xC3\xA9" + ascii + "</r>",                 // after a UTF-8 mark nothing is checked
-      "\xEF\xBB\xBF<r>x</r>" + std::string(1, '\0') + "tail",         // ... and a 0 byte ends the text
-      std::string("<\0r\0>\0<\0/\0r\0>\0", 14),                        // UTF-16 without a mark
-      "\xFF\xFE<\0r\0/\0>\0",                                          // UTF-16 with a mark
-      ascii.substr(0, 31) + "\xC3",                                  // a sequence cut by the end
+      "<r>caf\xC3\xA9</r>",
+      "<r>caf\xE9</r>",                          // not UTF-8: the ANSI code page
+      std::string("<\0r\0>\0<\0/\0r\0>\0", 14),  // UTF-16 without a mark
   };
   for (const std::string& bytes : cases) {
     SCOPED_TRACE(Printable(KsString(std::u16string(bytes.begin(), bytes.end()))));
     KsString expected;
-    expected.DecodeText(bytes.data(), static_cast<int>(bytes.size()), kKsEncodingDetect);
+    KsDecodeTextPerByte(expected, bytes.data(), static_cast<int>(bytes.size()), kKsEncodingDetect);
     KsXmlDocument document;
-    document.SetDocumentBytes(bytes.data(), static_cast<int>(bytes.size()));
+    EXPECT_TRUE(document.SetDocumentBytes(bytes.data(), static_cast<int>(bytes.size())));
     EXPECT_EQ(Printable(document.GetDocument()), Printable(expected));
   }
 }

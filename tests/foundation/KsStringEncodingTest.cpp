@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
 #include "foundation/KsString.h"
+#include "foundation/KsUtf8Decoder.h"
 #include "foundation/PrintableText.h"
 
 namespace {
@@ -18,7 +20,8 @@ std::string Bytes(std::initializer_list<int> values) {
 
 // Decoding takes 110xxxxx 10xxxxxx and (E0 or above) 10xxxxxx 10xxxxxx as one
 // unit each (the low 16 bits); any other byte, including the start of a cut
-// sequence, is the unit of its value. A 0 byte or the count ends the text.
+// sequence, is the unit of its value. A 0 byte, a sequence that decodes to 0, or
+// the count ends the text.
 TEST(KsStringUtf8, Decoding) {
   struct Case {
     std::string bytes;
@@ -38,6 +41,8 @@ TEST(KsStringUtf8, Decoding) {
       {Bytes({0xC3, 0xA9}), 1, u"\x00C3"},  // the count cuts the sequence
       {Bytes({0xE2, 0x82, 0xAC}), 2, u"\x00E2\x0082"},
       {std::string("A\0B", 3), 3, u"A"},
+      {Bytes({0x41, 0xC0, 0x80, 0x42}), -1, u"A"},        // an overlong 0 ends the text too
+      {Bytes({0x41, 0xE0, 0x80, 0x80, 0x42}), -1, u"A"},
       {"ABC", 2, u"AB"},
       {"", -1, u""},
   };
@@ -211,6 +216,77 @@ TEST(KsStringDecodeText, TruncatedInputStaysInBounds) {
       KsString s;
       s.DecodeText(exact.data(), static_cast<int>(exact.size()), encoding);
       EXPECT_LE(s.GetLength(), static_cast<int>(exact.size()));
+    }
+  }
+}
+
+// The one-pass decoder gives what the per-byte path gives, for every encoding.
+// The cases put each kind of byte on either side of the sixteen-byte steps.
+TEST(KsStringDecodeText, OnePassEqualsPerByte) {
+  const std::string ascii = "<r a=\"0123456789abcdef\">0123456789abcdefghijklmnopqrstuvwxyz</r>";
+  std::vector<std::string> cases = {
+      ascii,
+      ascii + std::string(3, '\0'),                                     // trailing zeros
+      "<r>caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x8E\xB5" + ascii + "</r>",  // sequences, a 4-byte lead
+      "<r>caf\xE9 " + ascii + "</r>",                                   // not UTF-8: the ANSI code page
+      "<r>\xC3\xA9 and \xE9</r>",                                       // a sequence and an invalid byte
+      "\xEF\xBB\xBF<r>\xE9\xC3\xA9" + ascii + "</r>",                   // after a UTF-8 mark nothing is checked
+      "\xEF\xBB\xBF<r>x</r>" + std::string(1, '\0') + "tail",           // ... and a 0 byte ends the text
+      std::string("<\0r\0>\0<\0/\0r\0>\0", 14),                         // UTF-16 without a mark
+      "\xFF\xFE<\0r\0/\0>\0",                                           // UTF-16 with a mark
+      ascii.substr(0, 31) + "\xC3",                                     // a sequence cut by the end
+      std::string(1, '\0') + ascii,
+      ascii + "\xC0\x80" + ascii,  // an overlong 0 ends the text
+  };
+  const std::string specials[] = {"\xC3\xA9", "\xE2\x82\xAC", "\xE9", std::string(1, '\0'), "\x7F"};
+  for (const std::string& special : specials) {
+    for (size_t at : {0, 1, 14, 15, 16, 17, 31, 32, 47}) {
+      std::string bytes = ascii;
+      bytes.insert(at, special);
+      cases.push_back(bytes);
+      cases.push_back(bytes.substr(0, at + special.size() - 1));  // cut inside the special bytes
+    }
+  }
+  for (const std::string& bytes : cases) {
+    for (int encoding : {kKsEncodingDetect, kKsEncodingUtf8, kKsEncodingUtf8Bom}) {
+      SCOPED_TRACE(PrintableBytes(bytes) + " encoding " + std::to_string(encoding));
+      const std::vector<char> exact(bytes.begin(), bytes.end());  // so the sanitizer sees an overread
+      KsString onePass;
+      onePass.DecodeText(exact.data(), static_cast<int>(exact.size()), encoding);
+      KsString perByte;
+      KsDecodeTextPerByte(perByte, exact.data(), static_cast<int>(exact.size()), encoding);
+      EXPECT_EQ(Printable(onePass.View()), Printable(perByte.View()));
+    }
+  }
+}
+
+// The same on random mixes of ASCII, sequences, invalid bytes and zeros.
+TEST(KsStringDecodeText, OnePassEqualsPerByteOnRandomBytes) {
+  static const char* const kPieces[] = {"abcdefgh", "x",     "\xC3\xA9",         "\xE2\x82\xAC", "\xEF\xBB\xBF",
+                                        "\xE9",     "\x80", "\xF0\x9F\x8E\xB5", "\xC3",         "\xC0\x80"};
+  std::mt19937 random(7);
+  for (int round = 0; round < 2000; ++round) {
+    std::string bytes;
+    const int pieces = static_cast<int>(random() % 40);
+    for (int i = 0; i < pieces; ++i) {
+      // Mostly ASCII; the rest spread over the other pieces, a 0 byte now and then.
+      const unsigned pick = random() % 64;
+      if (pick < 40) {
+        bytes += kPieces[pick % 2];
+      } else if (pick == 63 && round % 4 == 0) {
+        bytes += '\0';
+      } else {
+        bytes += kPieces[2 + pick % 8];
+      }
+    }
+    for (int encoding : {kKsEncodingDetect, kKsEncodingUtf8, kKsEncodingUtf8Bom}) {
+      const std::vector<char> exact(bytes.begin(), bytes.end());
+      KsString onePass;
+      onePass.DecodeText(exact.data(), static_cast<int>(exact.size()), encoding);
+      KsString perByte;
+      KsDecodeTextPerByte(perByte, exact.data(), static_cast<int>(exact.size()), encoding);
+      ASSERT_EQ(Printable(onePass.View()), Printable(perByte.View()))
+          << PrintableBytes(bytes) << " encoding " << encoding;
     }
   }
 }

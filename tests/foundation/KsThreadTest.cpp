@@ -5,6 +5,7 @@
 #include "foundation/IKsMainThreadMessageManager.h"
 
 #include "TestMachine.h"
+#include "platform/SysCom.h"
 #include "platform/SysProcess.h"
 #include "platform/SysSync.h"
 #include "platform/SysThread.h"
@@ -157,4 +158,39 @@ TEST_F(KsThreadTest, RegistersWithTheMessageManagerWhileRunning) {
   RegisteringThread alone;
   ASSERT_TRUE(alone.Start());
   EXPECT_TRUE(alone.Stop());
+}
+
+// With the flag the worker runs in COM's single-threaded apartment: a further start
+// in that mode only counts and the other mode is refused. Without it COM is not
+// started for Run.
+TEST_F(KsThreadTest, InitializeComStartsTheApartmentForRun) {
+  class ComProbe : public KsThread {
+   public:
+    ~ComProbe() override { Stop(); }
+    ks::sys::HRESULT sameMode = 0;
+    ks::sys::HRESULT otherMode = 0;
+
+   protected:
+    bool Run() override {
+      sameMode = ks::sys::CoInitializeEx(nullptr, ks::sys::COINIT_APARTMENTTHREADED);
+      if (sameMode >= 0) ks::sys::CoUninitialize();
+      otherMode = ks::sys::CoInitializeEx(nullptr, ks::sys::COINIT_MULTITHREADED);
+      if (otherMode >= 0) ks::sys::CoUninitialize();
+      return true;
+    }
+  };
+  struct Case {
+    bool initialize;
+    ks::sys::HRESULT sameMode;
+    ks::sys::HRESULT otherMode;
+  };
+  for (const Case& c : {Case{true, ks::sys::S_FALSE, ks::sys::RPC_E_CHANGED_MODE}, Case{false, ks::sys::S_OK, ks::sys::S_OK}}) {
+    SCOPED_TRACE(c.initialize ? "with the flag" : "without the flag");
+    ComProbe thread;
+    thread.SetInitializeCom(c.initialize);
+    ASSERT_TRUE(thread.Start());
+    EXPECT_TRUE(thread.Stop());
+    EXPECT_EQ(thread.sameMode, c.sameMode);
+    EXPECT_EQ(thread.otherMode, c.otherMode);
+  }
 }

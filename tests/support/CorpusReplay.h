@@ -2,7 +2,8 @@
 // Replays every file of fuzz/corpus/<target>/ (seeds and every crasher the
 // fuzzers found) through the same body the libFuzzer target runs, so the
 // normal test presets, sanitizers included, keep them fixed. The corpus is
-// found relative to this header (the build passes absolute source paths).
+// found under the source tree the build names (KS_SOURCE_DIR), else relative to
+// this header; a compiler cache may make the header's own path relative.
 // Test-only host I/O.
 
 #include <gtest/gtest.h>
@@ -22,8 +23,12 @@ struct CorpusTarget {
 inline std::string CorpusTargetName(const testing::TestParamInfo<CorpusTarget>& info) { return info.param.name; }
 
 inline void ReplayCorpus(const CorpusTarget& target) {
-  const std::filesystem::path folder =
-      std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "fuzz" / "corpus" / target.name;
+#ifdef KS_SOURCE_DIR
+  const std::filesystem::path source = KS_SOURCE_DIR;
+#else
+  const std::filesystem::path source = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+#endif
+  const std::filesystem::path folder = source / "fuzz" / "corpus" / target.name;
   ASSERT_TRUE(std::filesystem::is_directory(folder)) << folder;
   int files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {

@@ -6,6 +6,7 @@
 
 #include "platform/SysGdi.h"
 #include "platform/sim/SimGdiControl.h"
+#include "platform/sim/SimGdiInternal.h"
 #include "platform/sim/SimInternal.h"
 
 #include "platform/SysError.h"
@@ -14,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <utility>
 
 namespace ks::sim::detail {
@@ -53,6 +55,7 @@ struct Gdi {
   std::map<std::uintptr_t, DcState> windowDcs;  // keyed by window handle
   std::map<std::uintptr_t, std::unique_ptr<DcState>> memoryDcs;
   std::map<std::uintptr_t, Surface> surfaces;
+  std::string machine;  // the folder of the machine whose windows these are
 };
 
 Gdi& State() {
@@ -97,8 +100,21 @@ WindowTarget ReadTarget(HDC dc) {
   return target;
 }
 
+// Window handles start again on another machine: what was kept for the old
+// machine's windows must not show through in the new ones.
+void ForgetOtherMachines(Gdi& gdi) {
+  std::string folder = Machine() ? Machine()->folder : std::string();
+  if (folder == gdi.machine) return;
+  gdi.machine = folder;
+  for (auto& [key, state] : gdi.windowDcs)
+    if (state.font) --state.font->selections;
+  gdi.windowDcs.clear();
+  gdi.surfaces.clear();
+}
+
 // The surface of a window context, resized (and blanked) to the window's client size.
 Surface* SurfaceFor(Gdi& gdi, HDC dc, const WindowTarget& target) {
+  ForgetOtherMachines(gdi);
   if (!target.valid) return nullptr;
   if (!gdi.surfaces.count(Key(dc))) {
     // Windows that are gone leave their pictures behind: drop them when a new one starts.
@@ -168,6 +184,20 @@ std::u16string TextOf(const WCHAR* text, int count) {
 }
 
 }  // namespace
+
+sys::HBITMAP MakeBitmap(int width, int height, const std::u16string& name) {
+  Gdi& gdi = State();
+  std::lock_guard lock(gdi.mutex);
+  auto object = std::make_unique<GdiObject>();
+  object->kind = ObjectKind::Bitmap;
+  object->width = width;
+  object->height = height;
+  object->name = name;
+  auto handle = reinterpret_cast<sys::HBITMAP>(object.get());
+  gdi.objects.emplace(Key(handle), std::move(object));
+  return handle;
+}
+
 }  // namespace ks::sim::detail
 
 namespace ks::sim {
@@ -176,6 +206,7 @@ using namespace detail;
 std::vector<std::vector<SurfaceCell>> ReadSurface(sys::HWND window) {
   Gdi& gdi = State();
   std::lock_guard lock(gdi.mutex);
+  ForgetOtherMachines(gdi);
   std::vector<std::vector<SurfaceCell>> rows;
   auto it = gdi.surfaces.find(Key(window));
   if (it == gdi.surfaces.end()) return rows;
@@ -435,13 +466,20 @@ int DrawText(HDC dc, const WCHAR* text, int count, RECT* rect, UINT format) {
   if (format & DT_NOCLIP) clip = CellRange{0, 0, surface->columns, surface->rows};
   LONG y = rect->top;
   if ((format & DT_SINGLELINE) && (format & DT_VCENTER)) y = (rect->top + rect->bottom - kCellHeight) / 2;
+  // Centred and right-aligned text is placed by whole cells within the cells the
+  // rectangle covers, so it sits evenly between frame characters.
+  CellRange span = CellsOf(*rect, *surface);
   for (auto& line : lines) {
-    LONG width = LONG(line.size()) * kCellWidth;
     LONG x = rect->left;
-    if (format & DT_CENTER) x = (rect->left + rect->right - width) / 2;
-    else if (format & DT_RIGHT) x = rect->right - width;
+    int cells = int(line.size());
+    if (format & DT_CENTER) x = LONG(span.left + (span.right - span.left - cells) / 2) * kCellWidth;
+    else if (format & DT_RIGHT) x = LONG(span.right - cells) * kCellWidth;
+    // A line shows on the row holding its middle when that row overlaps the
+    // rectangle: text placed between two rows still shows on one of them.
     int row = RowOf(y + kCellHeight / 2);
-    if (row >= clip.top && row < clip.bottom) WriteText(*surface, x, y, line, IsBold(*state), clip.left, clip.right);
+    bool inside = (format & DT_NOCLIP) ||
+                  (LONG(row) * kCellHeight < rect->bottom && LONG(row + 1) * kCellHeight > rect->top);
+    if (inside) WriteText(*surface, x, y, line, IsBold(*state), clip.left, clip.right);
     y += kCellHeight;
   }
   return height;

@@ -7,15 +7,15 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/SysCom.h"
 #include "platform/SysError.h"
 #include "platform/SysFile.h"
 #include "platform/SysHandle.h"
+#include "platform/sim/SimCom.h"
 #include "platform/sim/SimControl.h"
 
 namespace ks::sys {
 namespace {
-
-thread_local int t_comInitialized = 0;
 
 constexpr const char* kHeader = "[ShellLink]";
 
@@ -39,16 +39,15 @@ void CopyField(const std::string& utf8, WCHAR* out, int capacity) {
 
 }  // namespace
 
-HRESULT OleInitialize(void*) { return t_comInitialized++ == 0 ? S_OK : S_FALSE; }
+// OLE starts COM in the single-threaded apartment, and ends it again.
+HRESULT OleInitialize(void*) { return CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
 
-void OleUninitialize() {
-  if (t_comInitialized > 0) --t_comInitialized;
-}
+void OleUninitialize() { CoUninitialize(); }
 
 HRESULT CreateShellLink(const WCHAR* linkPath, const WCHAR* target, const WCHAR* arguments,
                         const WCHAR* workingDirectory, const WCHAR* description, const WCHAR* iconPath, int iconIndex,
                         int showCommand) {
-  if (t_comInitialized == 0) return CO_E_NOTINITIALIZED;
+  if (!sim::IsComStartedOnThread()) return CO_E_NOTINITIALIZED;
   if (linkPath == nullptr || *linkPath == 0) return E_INVALIDARG;
   std::string content = std::string(kHeader) + "\r\n" + Line("Target", target) + Line("Arguments", arguments) +
                         Line("WorkingDirectory", workingDirectory) + Line("Description", description) +
@@ -68,7 +67,7 @@ HRESULT CreateShellLink(const WCHAR* linkPath, const WCHAR* target, const WCHAR*
 }
 
 HRESULT ReadShellLink(const WCHAR* linkPath, SHELL_LINK_DATA* link) {
-  if (t_comInitialized == 0) return CO_E_NOTINITIALIZED;
+  if (!sim::IsComStartedOnThread()) return CO_E_NOTINITIALIZED;
   if (linkPath == nullptr || link == nullptr) return E_INVALIDARG;
   HANDLE file = CreateFile(linkPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return HresultFromWin32(GetLastError());

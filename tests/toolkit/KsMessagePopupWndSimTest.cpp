@@ -44,6 +44,7 @@ TEST_F(ToolkitTest, MessagePopupAnswers) {
     driver.Then(c.act);
     EXPECT_EQ(KsMessagePopupWnd::Run(u"Question", u"Go on?", kButtons, 3, c.defaultButton), c.result);
     EXPECT_TRUE(driver.IsDone());
+    EXPECT_FALSE(driver.HasFailed());
   }
 }
 
@@ -107,6 +108,39 @@ TEST_F(ToolkitTest, MessagePopupShowsTitleTextAndButtons) {
   EXPECT_EQ(Narrow(std::u16string(controls[0].role.View())), "formattedtext");
   EXPECT_TRUE(controls[1].focused);
   EXPECT_FALSE(controls[2].focused);
+}
+
+}  // namespace
+
+namespace {
+
+// A step waiting for a control that never shows ends the run instead of hanging it.
+TEST_F(ToolkitTest, DriverGivesUpOnAStepThatNeverHolds) {
+  UiDriver driver;
+  driver.SetPatience(5);
+  driver.Then([] { return UiDriver::Click(u"button", u"Maybe"); });
+  const KsChar* buttons[] = {u"Yes", u"No"};
+  EXPECT_EQ(KsMessagePopupWnd::Run(u"Question", u"Go on?", buttons, 2, 0), -1);
+  EXPECT_TRUE(driver.HasFailed());
+  EXPECT_TRUE(driver.IsDone());
+}
+
+// Waiting steps hold the script until the window and the text are there; a
+// second message shown from the first one's answer is answered in turn.
+TEST_F(ToolkitTest, DriverWaitsForWindowsAndTexts) {
+  UiDriver driver;
+  driver.WaitForWindow(u"Question");
+  driver.WaitForText(u"Go on?");
+  driver.ClickWhenShown(u"Question", u"button", u"No");
+  driver.WaitForWindow(u"Sure");
+  driver.ClickWhenShown(u"Sure", u"button", u"Yes");
+  const KsChar* buttons[] = {u"Yes", u"No"};
+  int first = KsMessagePopupWnd::Run(u"Question", u"Go on?", buttons, 2, 0);
+  int second = first == 1 ? KsMessagePopupWnd::Run(u"Sure", u"Really stop?", buttons, 2, 1) : -2;
+  EXPECT_EQ(first, 1);
+  EXPECT_EQ(second, 0);
+  EXPECT_TRUE(driver.IsDone());
+  EXPECT_FALSE(driver.HasFailed());
 }
 
 }  // namespace
