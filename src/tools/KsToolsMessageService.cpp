@@ -1,5 +1,6 @@
 #include "tools/KsToolsMessageService.h"
 
+#include "toolkit/KsFolderChooserPopupWnd.h"
 #include "toolkit/KsMessagePopupWnd.h"
 
 namespace {
@@ -15,8 +16,7 @@ int KsToolsMessageService::ShowMessage(const KsChar* title, const KsChar* text, 
   return answer;
 }
 
-// The toolkit has no wait window or folder chooser yet: the wait is logged,
-// and choosing a folder answers as a cancelled chooser does.
+// The toolkit has no wait window yet: the wait is only logged.
 void KsToolsMessageService::ShowWaitMessage(const KsChar* text, int delayMs, bool, void (*)(void*), void*) {
   KsLogFormat(kKsLogInfo, kTag, u"Wait: %s (after %d ms)", text != nullptr ? text : u"", delayMs);
 }
@@ -24,7 +24,8 @@ void KsToolsMessageService::ShowWaitMessage(const KsChar* text, int delayMs, boo
 void KsToolsMessageService::HideWaitMessage() {}
 
 KsString KsToolsMessageService::ChooseFolder(const KsChar* title, const KsChar* startFolder) {
-  KsLogFormat(kKsLogInfo, kTag, u"Choose folder: %s (from %s) -> cancelled", title != nullptr ? title : u"",
-              startFolder != nullptr ? startFolder : u"");
-  return KsString();
+  KsString folder = KsFolderChooserPopupWnd::ChooseFolder(title, startFolder);
+  KsLogFormat(kKsLogInfo, kTag, u"Choose folder: %s (from %s) -> %s", title != nullptr ? title : u"",
+              startFolder != nullptr ? startFolder : u"", folder.IsEmpty() ? u"(cancelled)" : folder.Chars());
+  return folder;
 }

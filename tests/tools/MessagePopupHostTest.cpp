@@ -82,8 +82,24 @@ TEST_F(MessagePopup, ShowMessageAnswersTheButtonChosen) {
   const std::string log = ReadText(LogPath());
   EXPECT_NE(log.find("Auralis 22 Open: Close Auralis 22 and go on? -> No"), std::string::npos) << log;
   EXPECT_NE(log.find("-> (closed)"), std::string::npos) << log;
-  // No folder chooser yet: choosing answers as a cancelled chooser.
-  EXPECT_TRUE(messages->ChooseFolder(u"Folder", u"C:\\").IsEmpty());
+}
+
+// The folder chooser answers the folder in its field on Enter, nothing on Esc.
+TEST_F(MessagePopup, ChooseFolderAnswersTheField) {
+  ASSERT_NE(LoadModule(), nullptr);
+  IKsMessageService* messages = Tools()->GetMessageService();
+  {
+    UiDriver driver;
+    driver.Then([] { return Press(kEscape); });
+    EXPECT_TRUE(messages->ChooseFolder(u"Destination", Root().c_str()).IsEmpty());
+  }
+  {
+    UiDriver driver;
+    driver.Then([] { return Press(kEnter); });
+    const KsString chosen = messages->ChooseFolder(u"Destination", Root().c_str());
+    EXPECT_EQ(Narrow(chosen).rfind(Narrow(Root()), 0), 0u) << Narrow(chosen);
+  }
+  EXPECT_NE(ReadText(LogPath()).find("Choose folder: Destination"), std::string::npos);
 }
 
 // The chooser offers the languages by name, in order, and keeps the answer;
