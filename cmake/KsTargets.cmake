@@ -17,13 +17,22 @@ endfunction()
 
 # One static library per source folder, named after the folder. Sources are the
 # folder's own .cpp files (not its subfolders); headers are reached as
-# "folder/Name.h" from src/.
+# "folder/Name.h" from src/. SHARED: a shared library named ks_<name> (the
+# simulated machine, so a program and the modules it loads share one machine).
+# Static libraries are position independent so a loadable module can link them.
 function(ks_library name)
-  cmake_parse_arguments(ARG "" "" "DEPS;SOURCES" ${ARGN})
+  cmake_parse_arguments(ARG "SHARED" "" "DEPS;SOURCES" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   list(APPEND sources ${ARG_SOURCES})
-  if(sources)
+  if(sources AND ARG_SHARED)
+    add_library(${name} SHARED ${sources})
+    set_target_properties(${name} PROPERTIES OUTPUT_NAME ks_${name})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    ks_warnings(${name})
+  elseif(sources)
     add_library(${name} STATIC ${sources})
+    set_target_properties(${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
     ks_warnings(${name})

@@ -11,7 +11,17 @@ std::atomic<IKsTools*> g_root{nullptr};
 
 IKsTools* KsToolsRoot() noexcept { return g_root.load(std::memory_order_acquire); }
 
-void SetKsToolsRoot(IKsTools* root) noexcept { g_root.store(root, std::memory_order_release); }
+// The root's text service replaces the default while the root is set; a root
+// without one leaves the service in force alone.
+void SetKsToolsRoot(IKsTools* root) noexcept {
+  IKsTools* old = g_root.exchange(root, std::memory_order_acq_rel);
+  IKsTextService* service = root != nullptr ? root->GetTextService() : nullptr;
+  if (service != nullptr) {
+    SetTextService(service);
+  } else if (old != nullptr && old->GetTextService() != nullptr && GetTextService() == old->GetTextService()) {
+    SetTextService(nullptr);
+  }
+}
 
 IKsLog* KsToolsLog() noexcept {
   IKsTools* root = KsToolsRoot();

@@ -246,7 +246,9 @@ class IKsTools {
 inline constexpr int kKsToolsInterfaceVersion = 200048;
 using GetKsToolsDLLFunction = IKsTools* (*)(int version);
 
-// The process-wide root; null until start-up loads the module.
+// The process-wide root; null until start-up loads the module. Setting a root
+// installs its text service (SetTextService); clearing it goes back to the
+// default, so clear the root before the module is unloaded.
 IKsTools* KsToolsRoot() noexcept;
 void SetKsToolsRoot(IKsTools* root) noexcept;
 

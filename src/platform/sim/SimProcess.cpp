@@ -546,7 +546,12 @@ HMODULE LoadLibraryEx(const WCHAR* fileName, HANDLE, DWORD flags) {
     bool elf = fd >= 0 && ::read(fd, head, 4) == 4 && std::memcmp(head, "\x7f" "ELF", 4) == 0;
     if (fd >= 0) ::close(fd);
     if (!elf) return Fail(ERROR_BAD_EXE_FORMAT), nullptr;
-    module->library = ::dlopen(path.host.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // The image stays mapped after FreeLibrary: on Windows what a module put in
+    // the process heap outlives it, and here the heap blocks it keeps for the
+    // process (its string manager) stay reachable for leak checkers. Each
+    // machine's copy of a module is a file of its own, so a fresh machine still
+    // loads a fresh module.
+    module->library = ::dlopen(path.host.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (!module->library) {
       Journal("loadlibrary", Utf8(path.windows) + " failed: " + ::dlerror());
       return Fail(ERROR_MOD_NOT_FOUND), nullptr;
@@ -585,6 +590,49 @@ BOOL FreeLibrary(HMODULE handle) {
   if (--module->references > 0) return TRUE;
   LoadedModules().erase(module->host);
   return RemoveHandle(handle) ? TRUE : FALSE;
+}
+
+BOOL GetModuleHandleEx(DWORD flags, const WCHAR* moduleName, HMODULE* result) {
+  Guard lock(Lock());
+  if (result) *result = nullptr;
+  if (!result || !moduleName) return Fail(ERROR_INVALID_PARAMETER);
+  void* found = nullptr;
+  if (flags & GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS) {
+    // The shared object holding the address, if it was loaded as a module.
+    Dl_info info{};
+    if (::dladdr(reinterpret_cast<const void*>(moduleName), &info) && info.dli_fname) {
+      if (auto it = LoadedModules().find(info.dli_fname); it != LoadedModules().end()) {
+        found = it->second;
+      } else {
+        // An address in the program itself: its own module, as Windows answers.
+        char object[4096] = {};
+        char program[4096] = {};
+        if (::realpath(info.dli_fname, object) && ::realpath("/proc/self/exe", program) &&
+            std::strcmp(object, program) == 0) {
+          *result = ProgramModule();
+          SetLastError(ERROR_SUCCESS);
+          return TRUE;
+        }
+      }
+    }
+  } else {
+    const std::u16string wanted = Fold(moduleName);
+    const bool byPath = wanted.find_first_of(u"\\/:") != std::u16string::npos;
+    for (const auto& [host, handle] : LoadedModules()) {
+      auto* module = static_cast<ModuleObject*>(FindAnyHandle(handle));
+      const std::u16string path = Fold(module->windows);
+      const std::u16string name = path.substr(path.find_last_of(u'\\') + 1);
+      if ((byPath ? path : name) == wanted || (!byPath && wanted.find(u'.') == std::u16string::npos && name == wanted + u".dll")) {
+        found = handle;
+        break;
+      }
+    }
+  }
+  if (!found) return Fail(ERROR_MOD_NOT_FOUND);
+  if (!(flags & GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT)) static_cast<ModuleObject*>(FindAnyHandle(found))->references++;
+  *result = static_cast<HMODULE>(found);
+  SetLastError(ERROR_SUCCESS);
+  return TRUE;
 }
 
 HMODULE GetModuleHandle(const WCHAR* moduleName) {

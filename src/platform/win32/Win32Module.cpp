@@ -8,6 +8,7 @@
 #undef LoadLibrary
 #undef GetModuleFileName
 #undef GetModuleHandle
+#undef GetModuleHandleEx
 
 namespace ks::sys {
 
@@ -27,6 +28,13 @@ BOOL FreeLibrary(HMODULE module) { return ::FreeLibrary(reinterpret_cast<::HMODU
 
 DWORD GetModuleFileName(HMODULE module, WCHAR* fileName, DWORD size) {
   return ::GetModuleFileNameW(reinterpret_cast<::HMODULE>(module), Wide(fileName), size);
+}
+
+BOOL GetModuleHandleEx(DWORD flags, const WCHAR* moduleName, HMODULE* module) {
+  ::HMODULE handle = nullptr;
+  const BOOL found = ::GetModuleHandleExW(flags, Wide(moduleName), &handle);
+  if (module) *module = reinterpret_cast<HMODULE>(handle);
+  return found;
 }
 
 HMODULE GetModuleHandle(const WCHAR* moduleName) {
