@@ -20,7 +20,7 @@ KsFilenameWnd::~KsFilenameWnd() = default;
 
 bool KsFilenameWnd::Create(KsWnd* parent, const RECT& rect, const KsFileName& value, int kind, const KsChar* filter) {
   if (kind != kFolderKind) {
-    KsLogFormat(1, u"Folder", u"Field kind %d is not built; only folders (3)\n", kind);
+    KsLogFormat(1, u"Folder", u"Field kind %d is not built; only folders (3)", kind);
     return false;
   }
   if (!KsControlWnd::Create(parent, rect)) return false;

@@ -34,7 +34,7 @@ KsString KsFolderChooserPopupWnd::ChooseFolder(const KsChar* title, const KsChar
   KsFolderChooserPopupWnd popup(title, startFolder);
   int result = popup.RunModal(owner);
   KsString folder = result == 1 ? popup.GetFolder() : KsString();
-  KsLogFormat(2, u"Folder", u"Folder chooser \"%s\" answered \"%s\"\n", popup.m_title.Chars(), folder.Chars());
+  KsLogFormat(2, u"Folder", u"Folder chooser \"%s\" answered \"%s\"", popup.m_title.Chars(), folder.Chars());
   return folder;
 }
 

@@ -21,7 +21,7 @@ bool KsImageCtrl::LoadFile(const KsChar* path) {
   if (!path || !*path) return false;
   m_bitmap = LoadImageFile(path);
   if (!m_bitmap) {
-    KsLogFormat(1, u"Image", u"Cannot show the picture %s (error %u)\n", path, unsigned(GetLastError()));
+    KsLogFormat(1, u"Image", u"Cannot show the picture %s (error %u)", path, unsigned(GetLastError()));
     return false;
   }
   Invalidate();

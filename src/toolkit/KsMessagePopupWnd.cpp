@@ -28,7 +28,7 @@ KsMessagePopupWnd::KsMessagePopupWnd(const KsChar* title, const KsChar* text, co
     : m_title(title ? title : u""), m_text(text ? text : u""), m_defaultButton(defaultButton) {
   for (int i = 0; buttons && i < buttonCount; ++i) m_buttonTexts.emplace_back(buttons[i] ? buttons[i] : u"");
   if (m_defaultButton >= int(m_buttonTexts.size())) {
-    KsLogFormat(1, u"Message", u"Default button %d of %d buttons does not exist\n", m_defaultButton,
+    KsLogFormat(1, u"Message", u"Default button %d of %d buttons does not exist", m_defaultButton,
                 int(m_buttonTexts.size()));
     m_defaultButton = -1;
   }
@@ -40,9 +40,9 @@ int KsMessagePopupWnd::Run(const KsChar* title, const KsChar* text, const KsChar
                            int defaultButton, KsWnd* owner) {
   if (!owner) owner = KsWndTable::Find(GetActiveWindow());
   KsMessagePopupWnd popup(title, text, buttons, buttonCount, defaultButton);
-  KsLogFormat(2, u"Message", u"Message \"%s\"\n", popup.m_title.Chars());
+  KsLogFormat(2, u"Message", u"Message \"%s\"", popup.m_title.Chars());
   int result = popup.RunModal(owner);
-  KsLogFormat(2, u"Message", u"Message \"%s\" answered %d\n", popup.m_title.Chars(), result);
+  KsLogFormat(2, u"Message", u"Message \"%s\" answered %d", popup.m_title.Chars(), result);
   return result;
 }
 

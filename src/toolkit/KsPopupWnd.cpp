@@ -111,7 +111,7 @@ void KsPopupWnd::PlaceAndSize(int width, int height) {
   RECT actual{};
   if (!IsMaximized() && GetWindowRect(&actual) &&
       (actual.right - actual.left != width || actual.bottom - actual.top != height)) {
-    KsLogFormat(0, u"Popup", u"Popup rect created (window rect was bad): coords x,y,x1,y1 %d,%d,%d,%d\n",
+    KsLogFormat(0, u"Popup", u"Popup rect created (window rect was bad): coords x,y,x1,y1 %d,%d,%d,%d",
                 int(actual.left), int(actual.top), int(actual.right), int(actual.bottom));
     SetWindowPos(GetHandle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
   }

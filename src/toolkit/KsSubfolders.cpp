@@ -14,7 +14,7 @@ std::vector<KsString> KsListSubfolders(const KsChar* folder) {
   WIN32_FIND_DATA found{};
   KsFindHandle find(FindFirstFile(pattern, &found));
   if (!find) {
-    KsLogFormat(2, u"Folders", u"Cannot list %s (error %u)\n", pattern.Chars(), unsigned(GetLastError()));
+    KsLogFormat(2, u"Folders", u"Cannot list %s (error %u)", pattern.Chars(), unsigned(GetLastError()));
     return names;
   }
   do {

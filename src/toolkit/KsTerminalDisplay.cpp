@@ -100,8 +100,10 @@ KsTerminalDisplay::~KsTerminalDisplay() {
 }
 
 bool KsTerminalDisplay::Tick(int keyWaitMs) {
-  KsControlsWnd* window = UiDriver::ActiveWindow();
-  std::string picture = window ? Utf8(UiDriver::Render(window, true)) + kHelp + "\n" : std::string();
+  // By handle: the window may belong to another module's toolkit (the tools
+  // module's messages).
+  HWND window = UiDriver::ActiveHandle();
+  std::string picture = window ? Utf8(UiDriver::RenderHandle(window, true)) + kHelp + "\n" : std::string();
   if (picture != m_picture) {
     m_picture = picture;
     // Home, clear, then the picture.

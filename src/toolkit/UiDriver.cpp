@@ -76,6 +76,15 @@ KsControlsWnd* UiDriver::ActiveWindow() {
   return nullptr;
 }
 
+HWND UiDriver::ActiveHandle() {
+  for (HWND handle : {GetActiveWindow(), GetForegroundWindow()}) {
+    if (!handle) continue;
+    for (HWND candidate : {GetLastActivePopup(handle), handle})
+      if (candidate && IsWindowVisible(candidate)) return candidate;
+  }
+  return nullptr;
+}
+
 KsControlWnd* UiDriver::Find(const KsChar* role, const KsChar* text, KsControlsWnd* window) {
   if (!window) window = ActiveWindow();
   if (!window) return nullptr;
@@ -130,9 +139,8 @@ bool UiDriver::Click(const KsChar* role, const KsChar* text) {
 }
 
 bool UiDriver::PressKey(WPARAM key, bool shift) {
-  KsControlsWnd* window = ActiveWindow();
-  if (!window) return false;
-  HWND handle = window->GetHandle();
+  HWND handle = ActiveHandle();
+  if (!handle) return false;
   if (shift) PostMessage(handle, WM_KEYDOWN, kKeyShift, 1);
   PostMessage(handle, WM_KEYDOWN, key, 1);
   PostMessage(handle, WM_KEYUP, key, LPARAM(0xC0000001u));
@@ -141,9 +149,9 @@ bool UiDriver::PressKey(WPARAM key, bool shift) {
 }
 
 bool UiDriver::Type(const KsChar* text) {
-  KsControlsWnd* window = ActiveWindow();
-  if (!window || !text) return false;
-  for (const KsChar* c = text; *c; ++c) PostMessage(window->GetHandle(), WM_CHAR, WPARAM(*c), 1);
+  HWND handle = ActiveHandle();
+  if (!handle || !text) return false;
+  for (const KsChar* c = text; *c; ++c) PostMessage(handle, WM_CHAR, WPARAM(*c), 1);
   return true;
 }
 
@@ -163,7 +171,17 @@ std::u16string UiDriver::Render(KsWnd* window, bool terminalBold) {
   }
   return out;
 #else
-  HWND handle = window->GetHandle();
+  return RenderHandle(window->GetHandle(), terminalBold);
+#endif
+}
+
+std::u16string UiDriver::RenderHandle(HWND handle, bool terminalBold) {
+  std::u16string out;
+#if defined(_WIN32)
+  (void)handle, (void)terminalBold;
+  return out;
+#else
+  if (!handle || !IsWindow(handle)) return out;
   InvalidateRect(handle, nullptr, TRUE);
   UpdateWindow(handle);
   std::vector<std::u16string> lines;
@@ -180,7 +198,7 @@ std::u16string UiDriver::Render(KsWnd* window, bool terminalBold) {
     width = std::max(width, row.size());
     lines.push_back(std::move(line));
   }
-  if (window->GetParentWnd() && !(window->GetStyle() & WS_POPUP)) {
+  if (GetParent(handle) && !(GetWindowLongPtr(handle, GWL_STYLE) & WS_POPUP)) {
     for (auto& line : lines) {
       line.erase(line.find_last_not_of(u' ') + 1);
       out += line + u"\n";
@@ -188,7 +206,8 @@ std::u16string UiDriver::Render(KsWnd* window, bool terminalBold) {
     return out;
   }
   // A top-level window: framed, its title in the top edge.
-  std::u16string title = std::u16string(window->GetText().View());
+  std::u16string title(std::size_t(std::max(0, GetWindowTextLength(handle))) + 1, u'\0');
+  title.resize(std::size_t(std::max(0, GetWindowText(handle, title.data(), int(title.size())))));
   std::u16string top = u"+-";
   if (!title.empty()) top += u" " + title.substr(0, width > 4 ? width - 4 : 0) + u" ";
   while (top.size() < width + 1) top += u'-';

@@ -44,6 +44,9 @@ class UiDriver {
 
   // The thread's active toolkit window hosting controls (the modal popup in front), or null.
   static KsControlsWnd* ActiveWindow();
+  // The window that takes input now (a modal popup over its owner), whoever
+  // made it: another module's windows included.
+  static ks::sys::HWND ActiveHandle();
   // The first control of window (or of the active window) with the role and
   // text (either may be null to match any); formatted text matches by its
   // text without markup.
@@ -66,6 +69,8 @@ class UiDriver {
   // terminalBold, bold text is wrapped in the terminal's bold and normal
   // escape sequences.
   static std::u16string Render(KsWnd* window, bool terminalBold = false);
+  // The simulated machine's picture of any window by its handle (nothing on Windows).
+  static std::u16string RenderHandle(ks::sys::HWND handle, bool terminalBold = false);
 
   // Scripted steps.
   void Then(std::function<bool()> step);

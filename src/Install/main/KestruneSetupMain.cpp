@@ -45,5 +45,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   return RunInstaller(reinterpret_cast<ks::sys::HINSTANCE>(instance), showCommand);
 }
 #else
-int main() { return RunInstaller(ks::sys::GetModuleHandle(nullptr), ks::sys::SW_SHOWNORMAL); }
+#include <unistd.h>
+
+#include <memory>
+
+#include "toolkit/KsTerminalDisplay.h"
+
+int main() {
+  // A person at a terminal sees the installer's windows there and answers them
+  // with keys; a run without one (tests, scripts) draws nothing.
+  std::unique_ptr<KsTerminalDisplay> display;
+  if (::isatty(STDIN_FILENO) && ::isatty(STDOUT_FILENO)) display = std::make_unique<KsTerminalDisplay>();
+  return RunInstaller(ks::sys::GetModuleHandle(nullptr), ks::sys::SW_SHOWNORMAL);
+}
 #endif
