@@ -88,7 +88,7 @@ KsFormattedTextCtrl* CNeedInternetExplorerDlg::AddText(KsFixedSizeLayout* layout
   ks::sys::HDC dc = ks::sys::GetDC(GetHandle());
   {
     KsCanvas canvas(dc);
-    owner->LayOut(canvas, width, &height);
+    owner->LayOutRuns(canvas, width, &height);
   }
   ks::sys::ReleaseDC(GetHandle(), dc);
   layout->AddRow(owner.get(), height);

@@ -66,7 +66,7 @@ std::vector<Token> Tokenize(std::u16string_view text) {
 
 }  // namespace
 
-std::vector<KsFormattedTextCtrl::Run> KsFormattedTextCtrl::LayOut(KsCanvas& canvas, int width, int* height) {
+std::vector<KsFormattedTextCtrl::Run> KsFormattedTextCtrl::LayOutRuns(KsCanvas& canvas, int width, int* height) {
   std::vector<Run> runs;
   bool wasBold = canvas.IsBold();
   int lineHeight = canvas.LineHeight();
@@ -118,7 +118,7 @@ void KsFormattedTextCtrl::Paint(KsCanvas& canvas) {
   RECT client{};
   GetClientRect(&client);
   int height = 0;
-  for (const Run& run : LayOut(canvas, client.right, &height)) {
+  for (const Run& run : LayOutRuns(canvas, client.right, &height)) {
     if (run.y >= client.bottom) break;
     canvas.SetBold(run.bold);
     canvas.TextOut(run.x, run.y, run.text, run.text.GetLength());

@@ -23,7 +23,7 @@ class KsFormattedTextCtrl : public KsControlWnd {
   void Paint(KsCanvas& canvas) override;
 
   // The runs as drawn at width; *height receives the height the text needs.
-  std::vector<Run> LayOut(KsCanvas& canvas, int width, int* height);
+  std::vector<Run> LayOutRuns(KsCanvas& canvas, int width, int* height);
   // The text without markup, line breaks as "\n" and tabs as they stand.
   KsString GetPlainText();
 };

@@ -63,14 +63,14 @@ bool KsMessagePopupWnd::BuildControls(HDC dc) {
   int width = 0;
   // The narrowest width up to the maximum at which the text keeps its fewest lines.
   int fullHeight = 0;
-  std::vector<KsFormattedTextCtrl::Run> runs = m_textCtrl->LayOut(canvas, kMaxTextWidth, &fullHeight);
+  std::vector<KsFormattedTextCtrl::Run> runs = m_textCtrl->LayOutRuns(canvas, kMaxTextWidth, &fullHeight);
   for (auto& run : runs) {
     canvas.SetBold(run.bold);
     width = std::max(width, run.x + canvas.TextWidth(run.text));
   }
   canvas.SetBold(false);
   int textWidth = std::clamp(width, kMinTextWidth, kMaxTextWidth);
-  m_textCtrl->LayOut(canvas, textWidth, &m_textHeight);
+  m_textCtrl->LayOutRuns(canvas, textWidth, &m_textHeight);
 
   int rowWidth = 0;
   for (std::size_t i = 0; i < m_buttonTexts.size(); ++i) {

@@ -92,7 +92,9 @@ class UiDriver {
 
  private:
   std::deque<std::function<bool()>> m_steps;
-  ks::sys::UINT_PTR m_timer = 0;
+#if defined(_WIN32)
+  ks::sys::UINT_PTR m_timer = 0;  // Windows runs the steps from a thread timer
+#endif
   int m_idleRounds = 0;
   int m_patience = 1000;
   bool m_failed = false;
