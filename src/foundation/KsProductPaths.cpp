@@ -313,7 +313,6 @@ void KsProductPaths::DiscoverInstallPath(const KsChar* productKey, bool alsoWork
         break;
       }
     }
-    if (installPath.IsEmpty()) installPath = programFolder;
   }
   SetInstallPath(installPath, alsoWorkingAndModule, ownerOnly);
 }

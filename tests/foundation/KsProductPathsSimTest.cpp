@@ -56,7 +56,7 @@ TEST_F(KsProductPathsSimTest, PortableFolderIsTheInstallPath) {
 }
 
 // Without a product key the current installation counts only when the
-// program runs from inside it.
+// program runs from inside it; otherwise no installed copy is known.
 TEST_F(KsProductPathsSimTest, CurrentInstallationMustContainTheProgram) {
   ASSERT_TRUE(SetRegistryText(m_installations, u"", u"Auralis 22"));
   ASSERT_TRUE(SetRegistryText(m_installations + u"\\Auralis 21", u"Path", Path(u"Old")));
@@ -68,14 +68,15 @@ TEST_F(KsProductPathsSimTest, CurrentInstallationMustContainTheProgram) {
   const Case cases[] = {
       {u"App\\bin\\Auralis.exe", u"App\\"},
       {u"APP\\Auralis.exe", u"App\\"},
-      {u"Apples\\Auralis.exe", u"Apples\\"},  // a longer name is not inside
-      {u"Old\\Auralis.exe", u"Old\\"},        // not the current installation
+      {u"Apples\\Auralis.exe", u""},  // a longer name is not inside
+      {u"Old\\Auralis.exe", u""},     // not the current installation
   };
   for (const Case& test : cases) {
     sim::SetProgramPath(Path(test.program));
     KsProductPaths::ReleaseInstance();
     KsProductPaths paths;
-    EXPECT_EQ(std::u16string(paths.GetProgramFolder().View()), Path(test.expected)) << Narrow(test.program);
+    const std::u16string expected = test.expected.empty() ? u"" : Path(test.expected);
+    EXPECT_EQ(std::u16string(paths.GetProgramFolder().View()), expected) << Narrow(test.program);
   }
 }
 

@@ -68,7 +68,7 @@ TEST_F(KsProductPathsTest, FirstUseInitialisesTheSharedRecord) {
   EXPECT_EQ(Int32At(record, 3164), -1);
   EXPECT_EQ(Int32At(record, 3168), 99);
   EXPECT_FALSE(paths.GetExecutablePath().IsEmpty());
-  EXPECT_TRUE(paths.GetProgramFolder().EndsWithBackslash());
+  EXPECT_TRUE(paths.GetProgramFolder().IsEmpty());  // no installation is registered
   EXPECT_TRUE(paths.GetApplicationDataRoot().EndsWithBackslash());
 
   // A second object of the process reads the same record and does not own it.
@@ -143,8 +143,8 @@ TEST_F(KsProductPathsTest, InstallPathFromTheNamedInstallation) {
   paths.DiscoverInstallPath(u"auralis 22", true, false);
   EXPECT_EQ(paths.GetProgramFolder(), u"C:\\Program Files\\Auralis 22\\");
   EXPECT_EQ(paths.GetModuleFolder(), u"C:\\Program Files\\Auralis 22\\");
-  paths.DiscoverInstallPath(u"Auralis 30", false, false);  // none: the program's own folder
-  EXPECT_EQ(paths.GetProgramFolder(), KsProductPaths::GetSetupFolder());
+  paths.DiscoverInstallPath(u"Auralis 30", false, false);  // none: no installed copy
+  EXPECT_TRUE(paths.GetProgramFolder().IsEmpty());
 }
 
 // The configured temp location gains "Drellan"; one that cannot be made is
