@@ -195,3 +195,16 @@ bool IsRegistrableFile(const KsString& path) {
   if (path.IsEmpty()) return false;
   return path.Find(u".dll") >= 0 || path.Find(u".ocx") >= 0 || path.Find(u".ax") >= 0;
 }
+
+KsString KsCommandLineArguments(const KsChar* commandLine) {
+  const KsChar* p = commandLine != nullptr ? commandLine : u"";
+  if (*p == u'"') {
+    ++p;
+    while (*p != 0 && *p != u'"') ++p;
+    if (*p == u'"') ++p;
+  } else {
+    while (*p != 0 && *p != u' ' && *p != u'\t') ++p;
+  }
+  while (*p == u' ' || *p == u'\t') ++p;
+  return KsString(p);
+}

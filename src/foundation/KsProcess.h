@@ -14,6 +14,10 @@ class KsStringArray;
 // pumpMessages the wait dispatches the thread's window messages every 10 ms.
 // True when the program started and, when waiting, ended by itself; also true
 // when the file went to an already running program (no process to wait for).
+// The arguments of a command line: what follows the program's name (quoted or
+// not) and the blanks after it.
+KsString KsCommandLineArguments(const KsChar* commandLine);
+
 bool RunProgram(const KsString& file, const KsStringArray& parameters, bool show, bool wait, bool pumpMessages,
                 int timeLimitMs);
 // RunProgram waiting, with parameters as the only parameter text.

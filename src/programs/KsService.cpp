@@ -4,6 +4,7 @@
 // for a known command, 1 for anything else.
 
 #include "foundation/KsHandle.h"
+#include "foundation/KsProcess.h"
 #include "foundation/KsString.h"
 #include "platform/SysFile.h"
 #include "platform/SysModule.h"
@@ -13,21 +14,6 @@
 namespace sys = ks::sys;
 
 namespace {
-
-// The command line without the program's own name.
-KsString ArgumentsOf(const KsChar* commandLine) {
-  const KsChar* p = commandLine != nullptr ? commandLine : u"";
-  if (*p == u'"') {
-    ++p;
-    while (*p != 0 && *p != u'"') ++p;
-    if (*p == u'"') ++p;
-  } else {
-    while (*p != 0 && *p != u' ' && *p != u'\t') ++p;
-  }
-  KsString arguments(p);
-  arguments.Trim();
-  return arguments;
-}
 
 KsString OwnFolder() {
   sys::WCHAR path[sys::MAX_PATH] = {};
@@ -47,7 +33,8 @@ void AppendLine(const KsString& file, const KsString& line) {
 }
 
 int Run() {
-  const KsString arguments = ArgumentsOf(sys::GetCommandLine());
+  KsString arguments = KsCommandLineArguments(sys::GetCommandLine());
+  arguments.Trim();
   const bool stop = arguments.CompareNoCase(u"/Stop") == 0;
   const bool registerIt = arguments.CompareNoCase(u"/Register") == 0;
   sys::SYSTEMTIME now{};

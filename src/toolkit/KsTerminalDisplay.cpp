@@ -7,6 +7,7 @@
 
 #include "foundation/KsString.h"
 #include "platform/SysWindow.h"
+#include "platform/sim/SimControl.h"
 #include "platform/sim/SimTerminal.h"
 
 using namespace ks::sys;
@@ -32,30 +33,6 @@ class ProcessTerminal : public KsTerminalDisplay::Terminal {
 
 void KS_SYS_CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD) {
   if (t_display) t_display->Tick(kKeyWaitMs);
-}
-
-std::string Utf8(const std::u16string& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t c = text[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    if (c < 0x80) {
-      out += char(c);
-    } else if (c < 0x800) {
-      out += char(0xC0 | (c >> 6));
-      out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += char(0xE0 | (c >> 12));
-      out += char(0x80 | ((c >> 6) & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    } else {
-      out += char(0xF0 | (c >> 18));
-      out += char(0x80 | ((c >> 12) & 0x3F));
-      out += char(0x80 | ((c >> 6) & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
 }
 
 bool PassKey(int key) {
@@ -103,7 +80,7 @@ bool KsTerminalDisplay::Tick(int keyWaitMs) {
   // By handle: the window may belong to another module's toolkit (the tools
   // module's messages).
   HWND window = UiDriver::ActiveHandle();
-  std::string picture = window ? Utf8(UiDriver::RenderHandle(window, true)) + kHelp + "\n" : std::string();
+  std::string picture = window ? ks::sim::ToUtf8(UiDriver::RenderHandle(window, true)) + kHelp + "\n" : std::string();
   if (picture != m_picture) {
     m_picture = picture;
     // Home, clear, then the picture.

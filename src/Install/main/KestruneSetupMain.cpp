@@ -3,25 +3,12 @@
 // the application's, which is always 0.
 
 #include "Install/CInstallApp.h"
+#include "foundation/KsProcess.h"
 #include "foundation/KsProductPaths.h"
 #include "platform/SysModule.h"
 #include "platform/SysProcess.h"
 
 namespace {
-
-// The command line without the program name (quoted or not) and the blanks after it.
-KsString ArgumentsOf(const KsChar* commandLine) {
-  const KsChar* p = commandLine != nullptr ? commandLine : u"";
-  if (*p == u'"') {
-    ++p;
-    while (*p != 0 && *p != u'"') ++p;
-    if (*p == u'"') ++p;
-  } else {
-    while (*p != 0 && *p != u' ' && *p != u'\t') ++p;
-  }
-  while (*p == u' ' || *p == u'\t') ++p;
-  return KsString(p);
-}
 
 int RunInstaller(ks::sys::HINSTANCE instance, int showCommand) {
   CInstallApp::PrepareProcess();
@@ -30,7 +17,7 @@ int RunInstaller(ks::sys::HINSTANCE instance, int showCommand) {
     // Lives for the whole run; ended here rather than among the static
     // objects, whose order of destruction is not ours to choose.
     CInstallApp app;
-    app.Arguments().Add(ArgumentsOf(ks::sys::GetCommandLine()));
+    app.Arguments().Add(KsCommandLineArguments(ks::sys::GetCommandLine()));
     exitCode = app.ProgramEntry(instance, nullptr, showCommand);
   }
   KsProductPaths::ReleaseInstance();
