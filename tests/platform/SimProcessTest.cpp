@@ -121,17 +121,7 @@ TEST_F(SimProcess, RegSvr32CallsTheRegistrationExports) {
   for (const Case& c : cases) {
     SCOPED_TRACE(Narrow(c.options));
     std::u16string line = std::u16string(u"regsvr32.exe ") + c.options + u" \"" + module + u"\"";
-    sys::STARTUPINFO startup{};
-    startup.cb = sizeof startup;
-    sys::PROCESS_INFORMATION process{};
-    ASSERT_TRUE(sys::CreateProcess(nullptr, line.data(), nullptr, nullptr, sys::FALSE, 0, nullptr, nullptr, &startup,
-                                   &process));
-    EXPECT_EQ(sys::WaitForSingleObject(process.hProcess, 60000), sys::WAIT_OBJECT_0);
-    sys::DWORD code = 99;
-    sys::GetExitCodeProcess(process.hProcess, &code);
-    EXPECT_EQ(code, c.exitCode);
-    sys::CloseHandle(process.hThread);
-    sys::CloseHandle(process.hProcess);
+    EXPECT_EQ(RunCommandLine(line), long(c.exitCode));
     EXPECT_TRUE(JournalHas(std::string("regsvr32\t") + c.journal));
   }
 }
@@ -144,14 +134,7 @@ TEST_F(SimProcess, ProgramStartedFromAMappedDriveKnowsItsPath) {
   identity.mappedDrives['D'] = medium;
   ASSERT_TRUE(sim::SetIdentity(identity));
   std::u16string line = u"D:\\KestruneSetup.exe whoami " + Path(u"who.txt");
-  sys::STARTUPINFO startup{};
-  startup.cb = sizeof startup;
-  sys::PROCESS_INFORMATION process{};
-  ASSERT_TRUE(sys::CreateProcess(nullptr, line.data(), nullptr, nullptr, sys::FALSE, 0, nullptr, nullptr, &startup,
-                                 &process));
-  sys::WaitForSingleObject(process.hProcess, 60000);
-  sys::CloseHandle(process.hThread);
-  sys::CloseHandle(process.hProcess);
+  RunCommandLine(line);
   EXPECT_EQ(ReadText(Path(u"who.txt")), "D:\\KestruneSetup.exe|" + Narrow(line));
 }
 
@@ -166,17 +149,7 @@ TEST_F(SimProcess, CopiedProgramStarts) {
   ASSERT_TRUE(sim::SetIdentity(identity));
   ASSERT_TRUE(sys::CopyFile(u"D:\\KestruneSetup.exe", Path(u"Copied.exe").c_str(), sys::TRUE));
   std::u16string line = u"\"" + Path(u"Copied.exe") + u"\" exit 7";
-  sys::STARTUPINFO startup{};
-  startup.cb = sizeof startup;
-  sys::PROCESS_INFORMATION process{};
-  ASSERT_TRUE(sys::CreateProcess(nullptr, line.data(), nullptr, nullptr, sys::FALSE, 0, nullptr, nullptr, &startup,
-                                 &process));
-  EXPECT_EQ(sys::WaitForSingleObject(process.hProcess, 60000), sys::WAIT_OBJECT_0);
-  sys::DWORD code = 0;
-  sys::GetExitCodeProcess(process.hProcess, &code);
-  EXPECT_EQ(code, 7u);
-  sys::CloseHandle(process.hThread);
-  sys::CloseHandle(process.hProcess);
+  EXPECT_EQ(RunCommandLine(line), 7);
 }
 
 TEST_F(SimProcess, ProcessStartFault) {

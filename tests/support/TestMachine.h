@@ -32,6 +32,10 @@ class TestMachine : public ::testing::Test {
 
   // Runs the helper with arguments and returns its exit code (-1: no start).
   long RunChild(const std::u16string& arguments, ks::sys::DWORD timeoutMs = 60000);
+  // Starts a whole command line as the shell would (the program found from the
+  // line) and waits for it; a failed start or a wait that times out is a test
+  // failure. The exit code, or -1 when it did not start.
+  long RunCommandLine(std::u16string line, ks::sys::DWORD timeoutMs = 60000);
 
  private:
   std::u16string m_root;

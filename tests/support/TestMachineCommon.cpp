@@ -33,6 +33,23 @@ std::string TestMachine::ReadText(const std::u16string& path) {
   return text;
 }
 
+long TestMachine::RunCommandLine(std::u16string line, sys::DWORD timeoutMs) {
+  sys::STARTUPINFO startup{};
+  startup.cb = sizeof startup;
+  sys::PROCESS_INFORMATION process{};
+  if (!sys::CreateProcess(nullptr, line.data(), nullptr, nullptr, sys::FALSE, 0, nullptr, nullptr, &startup,
+                          &process)) {
+    ADD_FAILURE() << "the program did not start (error " << sys::GetLastError() << ")";
+    return -1;
+  }
+  EXPECT_EQ(sys::WaitForSingleObject(process.hProcess, timeoutMs), sys::WAIT_OBJECT_0) << "the program did not end";
+  sys::DWORD code = 0;
+  sys::GetExitCodeProcess(process.hProcess, &code);
+  sys::CloseHandle(process.hThread);
+  sys::CloseHandle(process.hProcess);
+  return long(code);
+}
+
 long TestMachine::RunChild(const std::u16string& arguments, sys::DWORD timeoutMs) {
   std::u16string program = ChildProgram();
   std::u16string line = u"\"" + program + u"\" " + arguments;
