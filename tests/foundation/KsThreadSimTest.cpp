@@ -33,6 +33,12 @@ class KsThreadSimTest : public TestMachine {};
 // Past its timeout a stuck worker is cancelled (nothing to cancel here) and
 // then terminated; the owner kept pumping messages while it waited.
 TEST_F(KsThreadSimTest, StuckWorkerIsHardKilledAfterTheTimeout) {
+#if defined(__SANITIZE_ADDRESS__)
+  // The simulated hard kill ends the host thread by forced unwinding, which
+  // AddressSanitizer's own runtime cannot follow (it stops on a failed
+  // internal check in the killed thread); the plain and release builds run it.
+  GTEST_SKIP() << "forced unwinding of a killed thread is beyond AddressSanitizer";
+#endif
   RecordingTools tools;
   StuckThread thread;
   thread.SetPumpMessages(true);
